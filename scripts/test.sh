@@ -1,0 +1,23 @@
+#!/bin/sh
+# The whole test suite from a clean checkout: installs what is missing, builds and runs the
+# native tests (sanitizers, fake platform) and the Windows tests (real DLL under Wine).
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+
+werror=""
+[ "${CI:-}" = "true" ] && werror="-DZYN_WARNINGS_AS_ERRORS=ON"
+
+cmake --preset native $werror >/dev/null
+cmake --build --preset native
+ctest --preset native
+
+cmake --preset win32 $werror >/dev/null
+cmake --build --preset win32
+# A wineserver started outside the namespace would carry the services outside it too.
+WINEPREFIX="$PWD/build/wineprefix" wineserver -k 2>/dev/null || true
+sh scripts/in-loopback-namespace.sh sh -c '
+  status=0
+  ctest --preset win32 || status=$?
+  WINEPREFIX="$PWD/build/wineprefix" wineserver -k 2>/dev/null || true
+  exit $status'

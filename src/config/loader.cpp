@@ -1,0 +1,103 @@
+// loader.cpp - ReadServiceParams, ReadExchangeDefsText, ParseExchangeDefs and the reload sequence.
+#include "config/loader.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "config/definition_line.h"
+#include "config/header_keys.h"
+#include "core/library_state.h"
+#include "core/mutex_wait.h"
+
+namespace zyn::config {
+
+uint64_t exchangeSlotsFor(int32_t maxStaticExchanges) {
+    return static_cast<uint64_t>(maxStaticExchanges < 0 ? 0 : maxStaticExchanges) + 1;
+}
+
+uint64_t defsTextSizeFor(int32_t maxStaticExchanges) { return exchangeSlotsFor(maxStaticExchanges) * kLinePieceSize; }
+
+void ReadServiceParams(core::LibraryState& state) {
+    state.params.resetToDefaults();
+    core::IniFileLock lock(state.iniMutex.get());
+    platform::File file(platform::openFile(state.configPath, "r"));
+    if (!file) return;
+    char piece[kLinePieceSize];
+    while (platform::readPiece(file.get(), piece, sizeof piece)) {
+        if (applyHeaderLine(state.params, piece) == HeaderLine::EndOfHeader) break;
+    }
+}
+
+uint32_t ReadExchangeDefsText(core::LibraryState& state, char* buffer, uint64_t bufferSize, const char* path) {
+    core::IniFileLock lock(state.iniMutex.get());
+    platform::File file(platform::openFile(path, "r"));
+    if (!file) return 0;
+    char piece[kLinePieceSize];
+    bool markerSeen = false;
+    while (!markerSeen && platform::readPiece(file.get(), piece, sizeof piece)) {
+        markerSeen = std::strstr(piece, kDefinitionsMarker.data()) != nullptr;
+    }
+    // The text with its separators stays within bufferSize - 2 bytes, so that its closing zero
+    // and the second zero the caller writes after it both lie inside the buffer.
+    uint64_t limit = bufferSize >= 2 ? bufferSize - 2 : 0;
+    uint64_t used = 0;
+    while (markerSeen && platform::readPiece(file.get(), piece, sizeof piece)) {
+        if (classifyDefinitionLine(piece) != DefinitionLineKind::Counted) continue;
+        size_t length = std::strcspn(piece, "\n");
+        if (used + length + 1 > limit) break;
+        std::memcpy(buffer + used, piece, length);
+        buffer[used + length] = piece[length]; // the newline, or 0 for a piece without one
+        used += length + 1;
+    }
+    if (used < bufferSize) buffer[used] = '\0';
+    return static_cast<uint32_t>(used);
+}
+
+int32_t ParseExchangeDefs(core::LibraryState& state) {
+    const char* text = state.defsText.data();
+    uint64_t count = 0;
+    const uint64_t keep = state.params.maxStaticExchanges < 0 ? 0 : static_cast<uint64_t>(state.params.maxStaticExchanges);
+    // The last slot of the table always stays empty.
+    const uint64_t capacity = state.exchangeTable.slotCount() == 0 ? 0 : state.exchangeTable.slotCount() - 1;
+    const DefinitionLimits limits{state.params.maxStaticExchanges, state.params.maxExchangeSize};
+    uint64_t position = 0;
+    while (text != nullptr && position < state.defsTextLength && text[position] != '\0') {
+        const char* line = text + position;
+        size_t length = std::strcspn(line, "\n");
+        position += length + 1;
+        ExchangeDef record;
+        if (classifyDefinitionLine({line, length}) != DefinitionLineKind::Counted ||
+            !parseDefinitionLine({line, length}, limits, record)) {
+            continue;
+        }
+        if (count >= keep || count >= capacity) continue;
+        if (state.exchangeTable.store(count, record)) ++count; // a record without memory is dropped
+    }
+    state.exchangeCount = static_cast<uint32_t>(count);
+    return 1;
+}
+
+void ReleaseExchangeTable(core::LibraryState& state) {
+    if (!state.exchangeTable) return;
+    // Every mutex the page table holds belongs to a record of this table.
+    state.pageTable.closeMutexes();
+    state.exchangeTable.release();
+}
+
+int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError) {
+    ReleaseExchangeTable(state);
+    state.loaded = 0;
+    const int32_t maxStatic = state.params.maxStaticExchanges;
+    if (!state.exchangeTable.allocate(exchangeSlotsFor(maxStatic))) return ZYN_E_FAILED;
+    state.defsText.reset();
+    if (!state.defsText.allocate(defsTextSizeFor(maxStatic))) return ZYN_E_FAILED;
+    state.defsTextLength = ReadExchangeDefsText(state, state.defsText.data(), state.defsText.count(), state.configPath);
+    if (emptyTextIsError && state.defsTextLength == 0) return ZYN_E_NO_DEFINITIONS;
+    state.defsText[state.defsTextLength + 1] = '\0';
+    state.loaded = ParseExchangeDefs(state);
+    if (state.loaded == 0) return ZYN_E_FAILED;
+    BuildPageTable(state);
+    return ZYN_OK;
+}
+
+} // namespace zyn::config

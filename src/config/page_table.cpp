@@ -1,0 +1,91 @@
+// page_table.cpp - BuildPageTable and SortNameIndex: where every exchange's page lies in the
+// section and which mutex guards it.
+#include <algorithm>
+#include <cstring>
+
+#include "config/loader.h"
+#include "core/library_state.h"
+
+namespace zyn::config {
+
+namespace {
+
+// Creates the named mutex, or opens it when creation is refused; null when neither works, and
+// the page then has no mutex.
+platform::Handle openExchangeMutex(int32_t number) {
+    char name[kMutexNameSize];
+    formatExchangeMutexName(name, number);
+    platform::Handle mutex = platform::createMutex(name);
+    return mutex != nullptr ? mutex : platform::openMutex(name);
+}
+
+// Gives the entry its mutex unless it has one: of two records on one page, the first record's
+// handle is kept and no second handle is opened.
+void attachMutex(PageEntry& entry, int32_t number) {
+    if (entry.mutex == nullptr) entry.mutex = openExchangeMutex(number);
+}
+
+void buildFixedLayout(core::LibraryState& state) {
+    const int32_t maxStatic = state.params.maxStaticExchanges;
+    if (!state.pageTable.allocate(exchangeSlotsFor(maxStatic), PageLayout::Fixed)) return;
+    for (uint64_t page = 1; page < state.pageTable.count(); ++page) {
+        state.pageTable[page].pageOffset = fixedPageOffset(static_cast<int64_t>(page), state.params.maxExchangeSize);
+        state.pageTable[page].statusOffset = fixedStatusOffset(static_cast<int64_t>(page));
+    }
+    for (uint32_t i = 0; i < state.exchangeCount; ++i) {
+        const ExchangeDef* record = state.exchangeTable.record(i);
+        if (record == nullptr || (record->flags & ZYN_FLAG_MUTEX) == 0) continue;
+        // A record checked against an older, larger limit can lie beyond the table the new
+        // header gives: it gets no entry and no mutex, and so no data access.
+        if (PageEntry* entry = state.pageTable.find(record->exchangeNumber); entry != nullptr && record->exchangeNumber > 0) {
+            attachMutex(*entry, record->exchangeNumber);
+        }
+    }
+}
+
+void buildPackedLayout(core::LibraryState& state) {
+    const uint32_t count = state.exchangeCount;
+    if (!state.pageTable.allocate(count, PageLayout::Packed)) return;
+    // The name index holds one entry per record; it grows when a raised limit let more records in.
+    if (state.nameIndex.count() < count) state.nameIndex.allocate(count);
+    int64_t offset = packedFirstPageOffset(state.params.maxStaticExchanges, state.params.maxDynamicExchanges);
+    for (uint32_t i = 0; i < count; ++i) {
+        const ExchangeDef* record = state.exchangeTable.record(i);
+        if (record == nullptr) continue;
+        PageEntry& entry = state.pageTable[i];
+        entry.pageOffset = offset;
+        entry.statusOffset = i;
+        offset += packedPageLength(record->size);
+        if (i < state.nameIndex.count()) {
+            NameIndexEntry& indexEntry = state.nameIndex[i];
+            std::memcpy(indexEntry.producer, record->producer, sizeof indexEntry.producer);
+            indexEntry.exchangeId = record->exchangeId;
+            indexEntry.tablePosition = static_cast<int32_t>(i);
+        }
+        if ((record->flags & ZYN_FLAG_MUTEX) != 0) attachMutex(entry, static_cast<int32_t>(i));
+    }
+    SortNameIndex(state);
+}
+
+} // namespace
+
+void BuildPageTable(core::LibraryState& state) {
+    state.pageTable.reset();
+    ReadServiceParams(state);
+    if (layoutFor(state.params.exchMap) == PageLayout::Fixed) {
+        buildFixedLayout(state);
+    } else {
+        buildPackedLayout(state);
+    }
+}
+
+void SortNameIndex(core::LibraryState& state) {
+    const uint64_t filled = std::min<uint64_t>(state.exchangeCount, state.nameIndex.count());
+    NameIndexEntry* begin = state.nameIndex.data();
+    if (begin == nullptr) return;
+    std::sort(begin, begin + filled, [](const NameIndexEntry& a, const NameIndexEntry& b) {
+        return std::strncmp(a.producer, b.producer, sizeof a.producer) < 0;
+    });
+}
+
+} // namespace zyn::config

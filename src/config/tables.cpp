@@ -1,0 +1,44 @@
+// tables.cpp - ownership of the exchange records and of the page table's mutexes.
+#include "config/tables.h"
+
+#include <cstring>
+
+namespace zyn::config {
+
+void ExchangeTable::release() {
+    for (uint64_t i = 0; i < slots_.count(); ++i) {
+        if (slots_[i] != nullptr) platform::releaseMemory(slots_[i]);
+        slots_[i] = nullptr;
+    }
+    slots_.reset();
+}
+
+bool ExchangeTable::store(uint64_t position, const ExchangeDef& definition) {
+    if (position >= slots_.count()) return false;
+    auto* record = static_cast<ExchangeDef*>(platform::allocateZeroed(sizeof(ExchangeDef)));
+    if (record == nullptr) return false;
+    std::memcpy(record, &definition, sizeof definition);
+    if (slots_[position] != nullptr) platform::releaseMemory(slots_[position]);
+    slots_[position] = record;
+    return true;
+}
+
+bool PageTable::allocate(uint64_t count, PageLayout layout) {
+    reset();
+    layout_ = layout;
+    return entries_.allocate(count);
+}
+
+void PageTable::closeMutexes() {
+    for (uint64_t i = 0; i < entries_.count(); ++i) {
+        if (entries_[i].mutex != nullptr) platform::closeHandle(entries_[i].mutex);
+        entries_[i].mutex = nullptr;
+    }
+}
+
+void PageTable::reset() {
+    closeMutexes();
+    entries_.reset();
+}
+
+} // namespace zyn::config

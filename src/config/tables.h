@@ -1,0 +1,90 @@
+// tables.h - the in-memory forms of zyn.ini: the exchange table, the page table and the name index.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+
+#include "config/page_layout.h"
+#include "core/heap_array.h"
+#include "platform/platform.h"
+#include "trvzyn32.h"
+
+namespace zyn::config {
+
+// One slot per possible record, in definition-line order; the slots after the last record stay
+// null. Owns its records.
+class ExchangeTable {
+public:
+    ExchangeTable() = default;
+    ExchangeTable(ExchangeTable&&) noexcept = default;
+    ExchangeTable& operator=(ExchangeTable&& other) noexcept {
+        if (this != &other) {
+            release();
+            slots_ = std::move(other.slots_);
+        }
+        return *this;
+    }
+    ~ExchangeTable() { release(); }
+
+    bool allocate(uint64_t slots) {
+        release();
+        return slots_.allocate(slots);
+    }
+    // Frees every record and the slots.
+    void release();
+    explicit operator bool() const { return static_cast<bool>(slots_); }
+    uint64_t slotCount() const { return slots_.count(); }
+    ExchangeDef* record(uint64_t position) const { return position < slots_.count() ? slots_[position] : nullptr; }
+    // Stores a copy of `definition` in slot `position`; false when its memory cannot be had.
+    bool store(uint64_t position, const ExchangeDef& definition);
+
+private:
+    core::HeapArray<ExchangeDef*> slots_;
+};
+
+// Where one page lies, as offsets into the view of "ZYN_MAP_1", and the mutex that guards it.
+// Offsets rather than addresses: the table stays meaningful, and checkable, for whatever view
+// is mapped when a page is used.
+struct PageEntry {
+    int64_t pageOffset;
+    int64_t statusOffset;
+    platform::Handle mutex; // owned; null when the page has none
+};
+
+class PageTable {
+public:
+    PageTable() = default;
+    PageTable(const PageTable&) = delete;
+    PageTable& operator=(const PageTable&) = delete;
+    ~PageTable() { reset(); }
+
+    // Empties the table and gives it `count` zeroed entries built for `layout`.
+    bool allocate(uint64_t count, PageLayout layout);
+    // Closes every mutex of the table exactly once; the entries stay.
+    void closeMutexes();
+    void reset();
+
+    explicit operator bool() const { return static_cast<bool>(entries_); }
+    PageLayout layout() const { return layout_; }
+    uint64_t count() const { return entries_.count(); }
+    PageEntry& operator[](uint64_t i) const { return entries_[i]; }
+    // The entry at `index`, or null when the table as built has none there.
+    PageEntry* find(int64_t index) const {
+        return index >= 0 && static_cast<uint64_t>(index) < entries_.count() ? &entries_[index] : nullptr;
+    }
+
+private:
+    core::HeapArray<PageEntry> entries_;
+    PageLayout layout_ = PageLayout::Fixed;
+};
+
+struct NameIndexEntry {
+    char producer[ZYN_TEXT_FIELD_SIZE];
+    int32_t exchangeId;
+    int32_t tablePosition;
+};
+static_assert(sizeof(NameIndexEntry) == 40);
+
+using NameIndex = core::HeapArray<NameIndexEntry>;
+
+} // namespace zyn::config

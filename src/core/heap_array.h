@@ -1,0 +1,60 @@
+// heap_array.h - a zero-filled array on the process heap whose allocation may fail without
+// throwing: every table of the library is one, so an impossible size becomes a result code.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
+#include "platform/platform.h"
+
+namespace zyn::core {
+
+template <typename T>
+class HeapArray {
+    static_assert(std::is_trivially_destructible_v<T>, "zero-filled memory must be a valid T");
+
+public:
+    HeapArray() = default;
+    HeapArray(const HeapArray&) = delete;
+    HeapArray& operator=(const HeapArray&) = delete;
+    HeapArray(HeapArray&& other) noexcept
+        : items_(std::exchange(other.items_, nullptr)), count_(std::exchange(other.count_, 0)) {}
+    HeapArray& operator=(HeapArray&& other) noexcept {
+        if (this != &other) {
+            reset();
+            items_ = std::exchange(other.items_, nullptr);
+            count_ = std::exchange(other.count_, 0);
+        }
+        return *this;
+    }
+    ~HeapArray() { reset(); }
+
+    // Replaces the contents with `count` zeroed items; false (and empty) when the memory cannot
+    // be had. The byte count is formed in 64 bits so that no count can wrap it.
+    bool allocate(uint64_t count) {
+        reset();
+        if (count > UINT64_MAX / sizeof(T)) return false;
+        // An empty table still gets a block, so that "allocated" and "empty" stay distinct.
+        items_ = static_cast<T*>(platform::allocateZeroed(count == 0 ? 1 : count * sizeof(T)));
+        if (items_ == nullptr) return false;
+        count_ = count;
+        return true;
+    }
+    void reset() {
+        if (items_ != nullptr) platform::releaseMemory(items_);
+        items_ = nullptr;
+        count_ = 0;
+    }
+
+    explicit operator bool() const { return items_ != nullptr; }
+    T* data() const { return items_; }
+    uint64_t count() const { return count_; }
+    T& operator[](uint64_t i) const { return items_[i]; }
+
+private:
+    T* items_ = nullptr;
+    uint64_t count_ = 0;
+};
+
+} // namespace zyn::core

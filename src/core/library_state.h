@@ -1,0 +1,39 @@
+// library_state.h - the one process-wide record of the library: filled when a process loads the
+// library, released when it unloads it. No other state exists.
+#pragma once
+
+#include <cstdint>
+
+#include "config/service_params.h"
+#include "config/tables.h"
+#include "core/heap_array.h"
+#include "platform/scoped_handle.h"
+
+namespace zyn::core {
+
+constexpr uint32_t kConfigPathSize = 256;
+
+struct LibraryState {
+    platform::ScopedView view;            // the mapped view of "ZYN_MAP_1"; empty when not mapped
+    platform::KernelHandle mappingHandle; // the opened section "ZYN_MAP_1"
+    int32_t servicePresent = 0;           // answer of the last presence test
+    HeapArray<char> defsText;             // the counted definition lines of zyn.ini
+    config::PageTable pageTable;
+    config::ExchangeTable exchangeTable;
+    uint32_t defsTextLength = 0;
+    uint32_t exchangeCount = 0;
+    int32_t configPathValid = 0;
+    int32_t loaded = 0;
+    config::ServiceParams params; // maxExchangeSize .. multicast
+    int32_t platformIsNt = 1;
+    platform::KernelHandle iniMutex; // "__ZYN_INIFILE"
+    char configPath[kConfigPathSize] = {};
+    config::NameIndex nameIndex;
+    int32_t socketsStarted = 0;
+};
+
+// The instance. Tests start each case from a fresh one with resetLibraryState().
+LibraryState& libraryState();
+void resetLibraryState();
+
+} // namespace zyn::core

@@ -1,0 +1,25 @@
+// mutex.cpp - Win32 only: named mutexes and kernel handles.
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace zyn::platform {
+
+Handle createMutex(const char* name) { return CreateMutexA(nullptr, FALSE, name); }
+
+// SYNCHRONIZE alone would let the library wait on a mutex it then could not release, leaving
+// every other process blocked on it; the open asks for the right to release as well.
+Handle openMutex(const char* name) { return OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name); }
+
+uint32_t waitForObject(Handle handle, uint32_t milliseconds) { return WaitForSingleObject(handle, milliseconds); }
+
+bool releaseMutex(Handle handle) { return ReleaseMutex(handle) != FALSE; }
+
+void closeHandle(Handle handle) {
+    // Closing must not disturb an error code the caller is about to read.
+    DWORD error = GetLastError();
+    CloseHandle(handle);
+    SetLastError(error);
+}
+
+} // namespace zyn::platform

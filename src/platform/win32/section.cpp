@@ -1,0 +1,26 @@
+// section.cpp - Win32 only: the named shared-memory section and its view.
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace zyn::platform {
+
+Handle openSection(const char* name) { return OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name); }
+
+MappedView mapWholeSection(Handle section) {
+    MappedView view;
+    void* address = MapViewOfFile(section, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0);
+    if (address == nullptr) return view;
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(address, &info, sizeof info) == 0) {
+        UnmapViewOfFile(address);
+        return view;
+    }
+    view.address = static_cast<uint8_t*>(address);
+    view.size = info.RegionSize; // the committed pages of the view: the section, rounded up to pages
+    return view;
+}
+
+void unmapView(void* address) { UnmapViewOfFile(address); }
+
+} // namespace zyn::platform
