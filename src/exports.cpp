@@ -1,7 +1,11 @@
 // exports.cpp - the exported ZYN_ functions: argument checks and calls into the subsystems.
 // Nothing may leave them as an exception.
+#include <cstring>
+
+#include "config/queries.h"
 #include "core/library_state.h"
 #include "core/service_status.h"
+#include "exchange/data_access.h"
 #include "trvzyn32.h"
 
 using zyn::core::libraryState;
@@ -13,5 +17,43 @@ int32_t ZYN_CALL ZYN_Init(void) noexcept { return 0; }
 int32_t ZYN_CALL ZYN_IsServicePresent(void) noexcept { return zyn::core::isServicePresent(libraryState()); }
 
 int32_t ZYN_CALL ZYN_IsServiceRunning(void) noexcept { return zyn::core::isServiceRunning(libraryState()); }
+
+// ---- configuration queries
+
+int32_t ZYN_CALL ZYN_GetNumberOfExchangesFromConfigFile(void) noexcept {
+    return static_cast<int32_t>(libraryState().exchangeCount);
+}
+
+int32_t ZYN_CALL ZYN_GetAllExchangesFromConfigFile(ExchangeDef* exchanges) noexcept {
+    return zyn::config::copyAllExchanges(libraryState(), exchanges);
+}
+
+void ZYN_CALL ZYN_GetStaticExchangeParams(const char* exchangeName, ExchangeDef* definition) noexcept {
+    if (definition == nullptr) return;
+    if (exchangeName == nullptr) {
+        std::memset(definition, 0, sizeof *definition);
+        return;
+    }
+    zyn::config::lookupExchange(libraryState(), exchangeName, *definition);
+}
+
+int32_t ZYN_CALL ZYN_GetLocallyConsumedExchangesFromConfigFile(int32_t) noexcept { return 0; }
+int32_t ZYN_CALL ZYN_GetLocallyProducedExchangesFromConfigFile(int32_t) noexcept { return 0; }
+int32_t ZYN_CALL ZYN_GetRemotelyProducedExchangesFromConfigFile(int32_t, int32_t) noexcept { return 0; }
+int32_t ZYN_CALL ZYN_GetRemotelyConsumedExchangesFromConfigFile(int32_t, int32_t) noexcept { return 0; }
+
+// ---- exchange data
+
+int32_t ZYN_CALL ZYN_GetExchange(ExchangeAccess* access, void* destination) noexcept {
+    return zyn::exchange::getExchange(libraryState(), access, destination);
+}
+
+int32_t ZYN_CALL ZYN_PutExchange(ExchangeAccess* access, const void* source) noexcept {
+    return zyn::exchange::putExchange(libraryState(), access, source);
+}
+
+void* ZYN_CALL ZYN_GetExchangePtr(ExchangeAccess* access) noexcept {
+    return zyn::exchange::getExchangePtr(libraryState(), access);
+}
 
 } // extern "C"

@@ -40,6 +40,11 @@ void buildFixedLayout(core::LibraryState& state) {
         if (PageEntry* entry = state.pageTable.find(record->exchangeNumber); entry != nullptr && record->exchangeNumber > 0) {
             attachMutex(*entry, record->exchangeNumber);
         }
+        // Data access addresses the page of the exchange id; that page is guarded by its own
+        // mutex even when no record carries its number.
+        if (PageEntry* entry = state.pageTable.find(record->exchangeId); entry != nullptr && record->exchangeId > 0) {
+            attachMutex(*entry, record->exchangeId);
+        }
     }
 }
 

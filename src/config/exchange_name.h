@@ -1,0 +1,28 @@
+// exchange_name.h - the name by which callers address one exchange: "exchange_<id>@<producer>".
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "trvzyn32.h"
+
+namespace zyn::config {
+
+constexpr size_t kMaxIdText = 9;        // characters between the first '_' and the next '@'
+constexpr size_t kMaxProducerText = 31; // characters after that '@'
+constexpr size_t kExchangeNameCapacity = 64; // "exchange_" + an int32 + '@' + 31 characters + NUL
+
+struct ExchangeName {
+    int32_t id = 0;
+    char producer[ZYN_TEXT_FIELD_SIZE] = {}; // upper-cased
+};
+
+// Splits a name: the prefix up to the first '_' is not examined, the id text runs to the next
+// '@', the producer text is the rest. False when the name has no '_' or no '@' after it, or
+// when a piece is longer than its limit (the name then designates nothing).
+bool parseExchangeName(std::string_view name, ExchangeName& out);
+
+// The name as the library writes it, "exchange_%d@%s".
+void formatExchangeName(char (&out)[kExchangeNameCapacity], int32_t id, const char* producer);
+
+} // namespace zyn::config

@@ -1,0 +1,18 @@
+// data_access.h - reading and writing an exchange's live data in the section "ZYN_MAP_1".
+#pragma once
+
+#include <cstdint>
+
+#include "trvzyn32.h"
+
+namespace zyn::core {
+struct LibraryState;
+}
+
+namespace zyn::exchange {
+
+int32_t getExchange(core::LibraryState& state, ExchangeAccess* access, void* destination);
+int32_t putExchange(core::LibraryState& state, ExchangeAccess* access, const void* source);
+void* getExchangePtr(core::LibraryState& state, ExchangeAccess* access);
+
+} // namespace zyn::exchange
