@@ -6,6 +6,7 @@
 #include "core/library_state.h"
 #include "core/service_status.h"
 #include "exchange/data_access.h"
+#include "service/service_control.h"
 #include "trvzyn32.h"
 
 using zyn::core::libraryState;
@@ -55,5 +56,17 @@ int32_t ZYN_CALL ZYN_PutExchange(ExchangeAccess* access, const void* source) noe
 void* ZYN_CALL ZYN_GetExchangePtr(ExchangeAccess* access) noexcept {
     return zyn::exchange::getExchangePtr(libraryState(), access);
 }
+
+// ---- service control
+
+int32_t ZYN_CALL ZYN_InitService(const char* executablePath) noexcept { return zyn::service::initService(executablePath); }
+
+int32_t ZYN_CALL ZYN_RemoveService(void) noexcept { return 0; }
+
+int32_t ZYN_CALL ZYN_StartService(void) noexcept { return zyn::service::startService(libraryState()); }
+
+int32_t ZYN_CALL ZYN_StopService(void) noexcept { return zyn::service::stopService(libraryState()); }
+
+int32_t ZYN_CALL ZYN_ResetService(void) noexcept { return zyn::service::resetService(libraryState()); }
 
 } // extern "C"
