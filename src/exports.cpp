@@ -4,9 +4,11 @@
 
 #include "config/queries.h"
 #include "core/library_state.h"
+#include "core/registry_settings.h"
 #include "core/service_status.h"
 #include "exchange/data_access.h"
 #include "service/service_control.h"
+#include "service/service_query.h"
 #include "trvzyn32.h"
 
 using zyn::core::libraryState;
@@ -18,6 +20,12 @@ int32_t ZYN_CALL ZYN_Init(void) noexcept { return 0; }
 int32_t ZYN_CALL ZYN_IsServicePresent(void) noexcept { return zyn::core::isServicePresent(libraryState()); }
 
 int32_t ZYN_CALL ZYN_IsServiceRunning(void) noexcept { return zyn::core::isServiceRunning(libraryState()); }
+
+// ---- registry settings
+
+int32_t ZYN_CALL ZYN_ThirdPartyAppsAllowed(void) noexcept { return zyn::core::thirdPartyAppsAllowed(); }
+
+int32_t ZYN_CALL ZYN_GetMaxExchangeSize(void) noexcept { return zyn::core::maxExchangeSizeSetting(); }
 
 // ---- configuration queries
 
@@ -68,5 +76,22 @@ int32_t ZYN_CALL ZYN_StartService(void) noexcept { return zyn::service::startSer
 int32_t ZYN_CALL ZYN_StopService(void) noexcept { return zyn::service::stopService(libraryState()); }
 
 int32_t ZYN_CALL ZYN_ResetService(void) noexcept { return zyn::service::resetService(libraryState()); }
+
+// ---- service queries
+
+int32_t ZYN_CALL ZYN_GetNumberOfExchangesFromService(void) noexcept {
+    return zyn::service::exchangeCountFromService(libraryState());
+}
+
+int32_t ZYN_CALL ZYN_GetAllExchangesFromService(void* entries) noexcept {
+    return zyn::service::exchangesFromService(libraryState(), entries);
+}
+
+int32_t ZYN_CALL ZYN_GetLocallyConsumedExchangesFromService(int32_t) noexcept { return 0; }
+int32_t ZYN_CALL ZYN_GetLocallyProducedExchangesFromService(int32_t) noexcept { return 0; }
+int32_t ZYN_CALL ZYN_GetRemotelyProducedExchangesFromService(int32_t, int32_t) noexcept { return 0; }
+int32_t ZYN_CALL ZYN_GetRemotelyConsumedExchangesFromService(int32_t, int32_t) noexcept { return 0; }
+int32_t ZYN_CALL ZYN_GetServiceVersion(int32_t) noexcept { return 0; }
+int32_t ZYN_CALL ZYN_GetProtocolVersion(void) noexcept { return 0; }
 
 } // extern "C"

@@ -377,7 +377,7 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
         return UdpOutcome::TimedOut;
     }
     if (answer->size() > replyCapacity) return UdpOutcome::ReceiveFailed;
-    std::memcpy(reply, answer->data(), answer->size());
+    if (!answer->empty()) std::memcpy(reply, answer->data(), answer->size());
     received = answer->size();
     return UdpOutcome::Received;
 }
