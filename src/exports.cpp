@@ -2,6 +2,8 @@
 // Nothing may leave them as an exception.
 #include <cstring>
 
+#include "config/editing.h"
+#include "config/parameters.h"
 #include "config/queries.h"
 #include "core/library_state.h"
 #include "core/registry_settings.h"
@@ -50,6 +52,30 @@ int32_t ZYN_CALL ZYN_GetLocallyConsumedExchangesFromConfigFile(int32_t) noexcept
 int32_t ZYN_CALL ZYN_GetLocallyProducedExchangesFromConfigFile(int32_t) noexcept { return 0; }
 int32_t ZYN_CALL ZYN_GetRemotelyProducedExchangesFromConfigFile(int32_t, int32_t) noexcept { return 0; }
 int32_t ZYN_CALL ZYN_GetRemotelyConsumedExchangesFromConfigFile(int32_t, int32_t) noexcept { return 0; }
+
+// ---- static exchange editing
+
+int32_t ZYN_CALL ZYN_AddStaticExchange(ExchangeDef definition) noexcept {
+    return zyn::config::addStaticExchange(libraryState(), definition);
+}
+
+int32_t ZYN_CALL ZYN_DeleteStaticExchange(char* exchangeName) noexcept {
+    return zyn::config::deleteStaticExchange(libraryState(), exchangeName);
+}
+
+int32_t ZYN_CALL ZYN_ChangeStaticExchangeParams(ExchangeDef definition) noexcept {
+    return zyn::config::changeStaticExchangeParams(libraryState(), definition);
+}
+
+// ---- service parameters
+
+int32_t ZYN_CALL ZYN_GetServiceConfigParams(ServiceConfigParams* params) noexcept {
+    return zyn::config::getServiceConfigParams(libraryState(), params);
+}
+
+int32_t ZYN_CALL ZYN_SetServiceConfigParams(ServiceConfigParams params) noexcept {
+    return zyn::config::setServiceConfigParams(libraryState(), params);
+}
 
 // ---- exchange data
 

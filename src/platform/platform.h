@@ -158,5 +158,6 @@ bool closeFile(FileHandle file);
 // old or its new content, never a mixture. `target` need not exist.
 bool replaceFile(const char* target, const char* replacement);
 bool removeFile(const char* path);
+bool fileExists(const char* path);
 
 } // namespace zyn::platform

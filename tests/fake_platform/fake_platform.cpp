@@ -450,4 +450,6 @@ bool replaceFile(const char* target, const char* replacement) {
 
 bool removeFile(const char* path) { return std::remove(hostPath(path).c_str()) == 0; }
 
+bool fileExists(const char* path) { return std::filesystem::exists(hostPath(path)); }
+
 } // namespace zyn::platform

@@ -27,13 +27,32 @@ bool flushToDisk(FileHandle file) { return std::fflush(stream(file)) == 0 && _co
 
 bool closeFile(FileHandle file) { return std::fclose(stream(file)) == 0; }
 
+namespace {
+// Another program may hold zyn.ini open for a moment (a reader that does not take the mutex).
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMilliseconds = 50;
+} // namespace
+
 bool replaceFile(const char* target, const char* replacement) {
-    // ReplaceFile keeps the target's security and attributes; it needs an existing target.
-    if (ReplaceFileA(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return true;
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-    return MoveFileExA(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
+        if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) {
+            if (MoveFileExA(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        } else if (ReplaceFileA(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            // ReplaceFile keeps the target's security and attributes.
+            return true;
+        }
+        DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_UNABLE_TO_REMOVE_REPLACED &&
+            error != ERROR_LOCK_VIOLATION) {
+            return false;
+        }
+        Sleep(kReplaceRetryMilliseconds);
+    }
+    return false;
 }
 
 bool removeFile(const char* path) { return DeleteFileA(path) != FALSE; }
+
+bool fileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 } // namespace zyn::platform

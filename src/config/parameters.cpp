@@ -1,0 +1,126 @@
+// parameters.cpp - ZYN_GetServiceConfigParams and ZYN_SetServiceConfigParams. The rewrite keeps
+// the lines before the first key line and every line after "[EXCHANGE_DEFS]" as they stand.
+#include "config/parameters.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "config/config_rewrite.h"
+#include "config/header_keys.h"
+#include "config/text.h"
+#include "config/written_form.h"
+#include "core/library_state.h"
+#include "core/lifecycle.h"
+#include "core/mutex_wait.h"
+
+namespace zyn::config {
+
+namespace {
+
+constexpr std::string_view kMulticastPrefix = "224.0.7.";
+constexpr size_t kMaxMulticastText = 10;
+constexpr int64_t kMinMulticastGroup = 1;
+constexpr int64_t kMaxMulticastGroup = 32;
+
+// The caller's list ends at the first empty entry or after the 32nd.
+int addressCount(const ServiceConfigParams& params) {
+    int count = 0;
+    while (count < kMulticastEntries && params.multicast[count][0] != '\0') ++count;
+    return count;
+}
+
+bool validAddress(const char (&entry)[kMulticastTextSize]) {
+    size_t length = boundedLength(entry, sizeof entry);
+    if (length > kMaxMulticastText) return false;
+    std::string_view text(entry, length);
+    if (!text.starts_with(kMulticastPrefix)) return false;
+    int64_t group = decimalValue(text.substr(kMulticastPrefix.size()));
+    return group >= kMinMulticastGroup && group <= kMaxMulticastGroup;
+}
+
+// Stores each number as soon as it passes its check; the first that fails stops there.
+bool checkAndStoreNumbers(ServiceParams& stored, const ServiceConfigParams& params) {
+    if (params.maxExchangeSize < 1 || params.maxExchangeSize > kMaxSettableExchangeSize) return false;
+    stored.maxExchangeSize = static_cast<int32_t>(params.maxExchangeSize);
+    if (params.maxStaticExchanges < 1 || params.maxStaticExchanges > kMaxSettableStaticExchanges) return false;
+    stored.maxStaticExchanges = static_cast<int32_t>(params.maxStaticExchanges);
+    if (params.maxDynamicExchanges == 0) return false;
+    stored.maxDynamicExchanges = params.maxDynamicExchanges;
+    if (params.exchMap != 0 && params.exchMap != 1) return false;
+    stored.exchMap = params.exchMap;
+    return true;
+}
+
+void writeNewHeader(ConfigRewrite& rewrite, ServiceParams& stored, const ServiceConfigParams& params, int addresses) {
+    std::memset(stored.multicast, 0, sizeof stored.multicast);
+    stored.multicastCount = 0;
+    char line[kWrittenLineCapacity];
+    for (int i = 0; i < addresses; ++i) {
+        rewrite.write({line, formatMulticastLine(line, params.multicast[i])});
+        std::memcpy(stored.multicast[i], params.multicast[i], kMulticastTextSize);
+        ++stored.multicastCount;
+    }
+    rewrite.write({line, formatHeaderNumbers(line, stored)});
+}
+
+// Streams the new zyn.ini: the lines before the first key line, the new keys, the marker, and
+// everything after the old marker.
+void writeRewrittenFile(ConfigRewrite& rewrite, ServiceParams& stored, const ServiceConfigParams& params, int addresses) {
+    char piece[kLinePieceSize];
+    bool stoppedAtKey = false;
+    while (rewrite.readPiece(piece)) {
+        if (isKeyLineExactCase(piece)) {
+            stoppedAtKey = true;
+            break;
+        }
+        rewrite.write(piece);
+    }
+    writeNewHeader(rewrite, stored, params, addresses);
+    // The old header is dropped up to and including its marker line.
+    if (stoppedAtKey && std::strstr(piece, kDefinitionsMarker.data()) == nullptr) {
+        while (rewrite.readPiece(piece) && std::strstr(piece, kDefinitionsMarker.data()) == nullptr) {
+        }
+    }
+    rewrite.write(kDefinitionsMarker);
+    rewrite.write("\n");
+    while (rewrite.readPiece(piece)) rewrite.write(piece);
+}
+
+} // namespace
+
+int32_t getServiceConfigParams(const core::LibraryState& state, ServiceConfigParams* out) {
+    const ServiceParams& params = state.params;
+    if (out == nullptr) return params.exchMap;
+    const uint32_t count = params.multicastCount < kMulticastEntries ? params.multicastCount : kMulticastEntries;
+    for (uint32_t i = 0; i < count; ++i) std::memcpy(out->multicast[i], params.multicast[i], kMulticastTextSize);
+    out->maxExchangeSize = static_cast<uint32_t>(params.maxExchangeSize);
+    out->maxStaticExchanges = static_cast<uint32_t>(params.maxStaticExchanges);
+    out->maxDynamicExchanges = params.maxDynamicExchanges;
+    out->exchMap = params.exchMap;
+    return params.exchMap;
+}
+
+int32_t setServiceConfigParams(core::LibraryState& state, const ServiceConfigParams& params) {
+    const int addresses = addressCount(params);
+    for (int i = 0; i < addresses; ++i) {
+        if (!validAddress(params.multicast[i])) return ZYN_E_PARAMETER;
+    }
+    if (!checkAndStoreNumbers(state.params, params)) return ZYN_E_PARAMETER;
+
+    char scratchPath[core::kConfigPathSize];
+    if (state.configPathValid == 0 || !core::windowsDirectoryPath(scratchPath, sizeof scratchPath, kScratchFileName)) {
+        return ZYN_E_NOT_FOUND;
+    }
+    core::IniFileLock lock(state.iniMutex.get());
+    {
+        ConfigRewrite rewrite(state.configPath, scratchPath);
+        if (!rewrite.open()) return ZYN_E_FAILED;
+        writeRewrittenFile(rewrite, state.params, params, addresses);
+        if (!rewrite.commit()) return ZYN_E_FAILED;
+    }
+    // The scratch file keeps a copy of the new configuration until the next edit.
+    copyConfigToScratch(state.configPath, scratchPath);
+    return ZYN_OK;
+}
+
+} // namespace zyn::config
