@@ -42,7 +42,8 @@ void buildFixedLayout(core::LibraryState& state) {
         }
         // Data access addresses the page of the exchange id; that page is guarded by its own
         // mutex even when no record carries its number.
-        if (PageEntry* entry = state.pageTable.find(record->exchangeId); entry != nullptr && record->exchangeId > 0) {
+        if (PageEntry* entry = state.pageTable.find(record->exchangeId);
+            entry != nullptr && record->exchangeId > 0 && record->exchangeId != record->exchangeNumber) {
             attachMutex(*entry, record->exchangeId);
         }
     }
