@@ -1,0 +1,53 @@
+// pe_image.cpp - walking the PE headers of a mapped image: every RVA is an offset from the
+// module's base address once the loader has mapped it.
+#include "pe_image.h"
+
+#include <stdexcept>
+
+namespace zyn::test {
+
+namespace {
+
+const IMAGE_NT_HEADERS32& ntHeaders(HMODULE module) {
+    const auto* base = reinterpret_cast<const uint8_t*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE) throw std::runtime_error("no MZ header");
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
+        throw std::runtime_error("not a PE32 image");
+    }
+    return *nt;
+}
+
+template <typename T> const T* at(HMODULE module, DWORD rva) {
+    return reinterpret_cast<const T*>(reinterpret_cast<const uint8_t*>(module) + rva);
+}
+
+} // namespace
+
+ExportTable readExportTable(HMODULE module) {
+    const IMAGE_DATA_DIRECTORY& directory =
+        ntHeaders(module).OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    ExportTable table;
+    if (directory.VirtualAddress == 0 || directory.Size == 0) return table;
+    const auto* exports = at<IMAGE_EXPORT_DIRECTORY>(module, directory.VirtualAddress);
+    table.moduleName = at<char>(module, exports->Name);
+    const auto* nameRvas = at<DWORD>(module, exports->AddressOfNames);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        table.names.emplace_back(at<char>(module, nameRvas[i]));
+    return table;
+}
+
+std::vector<std::string> readImportedDllNames(HMODULE module) {
+    const IMAGE_DATA_DIRECTORY& directory =
+        ntHeaders(module).OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::vector<std::string> names;
+    if (directory.VirtualAddress == 0) return names;
+    for (const auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress); descriptor->Name != 0;
+         ++descriptor) {
+        names.emplace_back(at<char>(module, descriptor->Name));
+    }
+    return names;
+}
+
+} // namespace zyn::test

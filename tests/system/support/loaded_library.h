@@ -1,0 +1,43 @@
+// loaded_library.h - TRVZYN32.dll loaded for the lifetime of an object. The test programs do not
+// link the DLL's import library, so that unloading drops the last reference and the next load
+// is a fresh process attach.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "scoped_win32.h"
+#include "support/system_error.h"
+
+namespace zyn::test {
+
+constexpr char kLibraryName[] = "TRVZYN32.dll";
+
+class LoadedLibrary {
+public:
+    explicit LoadedLibrary(const char* name = kLibraryName) : module_(LoadLibraryA(name)) {
+        if (!module_) throwLastError(std::string("LoadLibraryA ") + name);
+    }
+
+    HMODULE handle() const { return module_.get(); }
+
+    // The export `name` as a pointer of the declared type; throws when the DLL lacks it.
+    template <typename Function> Function* function(const char* name) const {
+        FARPROC address = GetProcAddress(module_.get(), name);
+        if (address == nullptr) throwLastError(std::string("GetProcAddress ") + name);
+        // Through void*: the export's real type is the one the public header declares.
+        return reinterpret_cast<Function*>(reinterpret_cast<void*>(address));
+    }
+
+    // Unloads now rather than at the end of the scope.
+    void unload() { module_.reset(); }
+
+private:
+    win32::Module module_;
+};
+
+} // namespace zyn::test
+
+// An export looked up under the name and with the type that trvzyn32.h gives it.
+#define ZYN_EXPORT(library, name) ((library).function<decltype(name)>(#name))

@@ -1,0 +1,44 @@
+// reference_service.h - the reference service as a test installs, starts, stops and deletes it
+// through the Service Control Manager, under the one name "ZYN Service" that the library asks for.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "scoped_win32.h"
+
+namespace zyn::test {
+
+constexpr char kServiceName[] = "ZYN Service";
+
+bool serviceInstalled();
+
+// Stops and deletes whatever "ZYN Service" entry an earlier test or run left behind.
+void removeServiceIfPresent();
+
+class ReferenceService {
+public:
+    // Installs zyn_reference_service.exe from the test program's folder with the given switches
+    // on its command line, after removing any stale entry. The service is left stopped.
+    explicit ReferenceService(const std::string& switches = {});
+    ReferenceService(const ReferenceService&) = delete;
+    ReferenceService& operator=(const ReferenceService&) = delete;
+    // Stops the service if it runs and deletes its entry.
+    ~ReferenceService();
+
+    // Starts the service and waits until it reports RUNNING; throws when it stops instead.
+    void start();
+    // Sends the stop control and waits until the service reports STOPPED.
+    void stop();
+
+    SERVICE_STATUS_PROCESS status() const;
+    // True while the service's process exists (an --exit-holding service ends its own).
+    bool processAlive() const;
+
+private:
+    win32::ServiceHandle manager_;
+    win32::ServiceHandle service_;
+};
+
+} // namespace zyn::test

@@ -1,0 +1,26 @@
+// exchange_mutexes.h - the per-exchange mutexes "ZYN_MAP_1-%05d" that the service keeps open from
+// start to stop, so that they exist for every client even before any library loads.
+#pragma once
+
+#include <vector>
+
+#include "scoped_win32.h"
+#include "section_plan.h"
+
+namespace zyn::reference {
+
+class ExchangeMutexes {
+public:
+    // Creates (or opens, when a client created it first) the mutex of every planned page.
+    explicit ExchangeMutexes(const SectionPlan& plan);
+
+    size_t count() const { return handles_.size(); }
+
+private:
+    std::vector<win32::KernelHandle> handles_;
+};
+
+// Creates or opens the exchange mutex with the given name number; invalid on failure.
+win32::KernelHandle openExchangeMutex(int32_t number);
+
+} // namespace zyn::reference

@@ -1,0 +1,55 @@
+// exchange_section.cpp - creating and filling "ZYN_MAP_1".
+#include "exchange_section.h"
+
+#include <cstring>
+
+#include "config/page_layout.h"
+#include "page_pattern.h"
+
+namespace zyn::reference {
+
+DWORD ExchangeSection::create(uint64_t bytes) {
+    if (bytes == 0 || bytes > kMaxSectionBytes) return ERROR_NOT_ENOUGH_MEMORY;
+    mapping_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(bytes >> 32),
+                                      static_cast<DWORD>(bytes), config::kSectionName));
+    if (!mapping_) return GetLastError();
+    const bool reused = GetLastError() == ERROR_ALREADY_EXISTS;
+    view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+    if (!view_) {
+        DWORD error = GetLastError();
+        mapping_.reset();
+        return error;
+    }
+    usableBytes_ = static_cast<int64_t>(bytes);
+    if (reused) {
+        // A section that outlived the last run keeps its old size, which may be smaller: only
+        // the pages of the view may be touched.
+        MEMORY_BASIC_INFORMATION info{};
+        SIZE_T queried = VirtualQuery(view_.get(), &info, sizeof info);
+        usableBytes_ = queried == 0 ? 0 : static_cast<int64_t>(info.RegionSize);
+        if (usableBytes_ > static_cast<int64_t>(bytes)) usableBytes_ = static_cast<int64_t>(bytes);
+        std::memset(view_.get(), 0, static_cast<size_t>(usableBytes_));
+    }
+    return 0;
+}
+
+size_t ExchangeSection::fill(const Configuration& configuration, const SectionPlan& plan) {
+    auto* base = static_cast<uint8_t*>(view_.get());
+    if (base == nullptr) return 0;
+    size_t written = 0;
+    for (const PagePlacement& page : plan.pages) {
+        const ExchangeDef& record = configuration.records[page.record];
+        if (!pageFits(page, record.size, usableBytes_)) continue;
+        const auto header =
+            patternHeader(record.exchangeNumber, record.size, record.exchangeId, static_cast<int32_t>(page.record));
+        uint8_t* at = base + page.pageOffset;
+        std::memcpy(at, header.data(), header.size());
+        for (uint32_t k = 0; k < record.size; ++k)
+            at[config::kPageHeaderSize + k] = patternDataByte(record.exchangeNumber, k);
+        base[page.statusOffset] = patternStatusByte(record.exchangeNumber);
+        ++written;
+    }
+    return written;
+}
+
+} // namespace zyn::reference
