@@ -11,6 +11,8 @@ werror=""
 cmake --preset native $werror >/dev/null
 cmake --build --preset native
 ctest --preset native
+# A short run keeps the parser fuzz target building and clean; long runs: scripts/fuzz.sh SECONDS.
+sh scripts/fuzz.sh 15 >build/fuzz-smoke.log 2>&1 || { tail -n 30 build/fuzz-smoke.log; exit 1; }
 
 cmake --preset win32 $werror >/dev/null
 cmake --build --preset win32
