@@ -36,7 +36,8 @@ void deleteServiceEntry() {
         SERVICE_STATUS status{};
         if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
             ControlService(service, SERVICE_CONTROL_STOP, &status);
-            for (int i = 0; i < 50 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED; ++i) {
+            for (int i = 0; i < 50 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED;
+                 ++i) {
                 Sleep(100);
             }
         }
@@ -70,7 +71,8 @@ double unavoidableCalls(HANDLE mutex, const unsigned char* page, unsigned char* 
 
 double libraryCalls(ExchangeAccess& access, unsigned char* data, int& failures) {
     double start = nowSeconds();
-    for (int i = 0; i < kIterations; ++i) failures += ZYN_GetExchange(&access, data) != ZYN_OK;
+    for (int i = 0; i < kIterations; ++i)
+        failures += ZYN_GetExchange(&access, data) != ZYN_OK;
     return (nowSeconds() - start) / kIterations;
 }
 
@@ -82,7 +84,8 @@ int main() {
     GetWindowsDirectoryA(windows, sizeof windows);
     const std::string ini = std::string(windows) + "\\zyn.ini";
     if (FILE* file = std::fopen(ini.c_str(), "w")) {
-        std::fputs("MAX_EXCHANGE_SIZE = 256\nMAX_STATIC_EXCHANGES = 16\n[EXCHANGE_DEFS]\n1\t64\t1\tNODE1\tG\tM,E=1\n", file);
+        std::fputs("MAX_EXCHANGE_SIZE = 256\nMAX_STATIC_EXCHANGES = 16\n[EXCHANGE_DEFS]\n1\t64\t1\tNODE1\tG\tM,E=1\n",
+                   file);
         std::fclose(file);
     }
     if (ZYN_InitService(besideThisProgram("zyn_reference_service.exe").c_str()) != 1 || ZYN_StartService() != ZYN_OK) {

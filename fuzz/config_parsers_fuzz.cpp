@@ -33,9 +33,9 @@ using namespace zyn::config;
     std::abort();
 }
 
-#define CHECK(condition, input) \
-    do {                        \
-        if (!(condition)) fail(#condition, input); \
+#define CHECK(condition, input)                                                                                        \
+    do {                                                                                                               \
+        if (!(condition)) fail(#condition, input);                                                                     \
     } while (0)
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
@@ -95,12 +95,14 @@ void checkHeaderLine(ServiceParams& params, std::string_view piece) {
     // The line's first token, upper-cased, decides whether the header ends.
     std::string_view rest = piece;
     std::string key(nextToken(rest, kHeaderSeparators));
-    for (char& c : key) c = upperAscii(c);
+    for (char& c : key)
+        c = upperAscii(c);
     const bool marker = !key.empty() && key.size() <= 127 && headerKeyCode(key) == kKeyEndOfHeader;
     CHECK((result == HeaderLine::EndOfHeader) == marker, piece);
     if (marker) CHECK(std::memcmp(&copy, &params, sizeof params) == 0, piece);
     // At most one parameter changes per line.
-    int changed = (copy.maxExchangeSize != params.maxExchangeSize) + (copy.maxStaticExchanges != params.maxStaticExchanges) +
+    int changed = (copy.maxExchangeSize != params.maxExchangeSize) +
+                  (copy.maxStaticExchanges != params.maxStaticExchanges) +
                   (copy.maxDynamicExchanges != params.maxDynamicExchanges) + (copy.exchMap != params.exchMap) +
                   (copy.multicastCount != params.multicastCount);
     CHECK(changed <= 1, piece);
@@ -109,9 +111,10 @@ void checkHeaderLine(ServiceParams& params, std::string_view piece) {
 void checkDefinitionLine(std::string_view piece) {
     const DefinitionLineKind kind = classifyDefinitionLine(piece);
     size_t first = 0;
-    while (first < piece.size() && isSpace(piece[first])) ++first;
-    const DefinitionLineKind expected = first == piece.size()  ? DefinitionLineKind::Ignored
-                                        : piece[first] == '#' ? DefinitionLineKind::Comment
+    while (first < piece.size() && isSpace(piece[first]))
+        ++first;
+    const DefinitionLineKind expected = first == piece.size()                        ? DefinitionLineKind::Ignored
+                                        : piece[first] == '#'                        ? DefinitionLineKind::Comment
                                         : piece[first] >= '0' && piece[first] <= '9' ? DefinitionLineKind::Counted
                                                                                      : DefinitionLineKind::Ignored;
     CHECK(kind == expected, piece);
@@ -171,7 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The whole line, then the pieces of at most 127 characters the reader would see.
         checkPiece(params, line);
         if (line.size() > 127) {
-            for (size_t at = 0; at < line.size(); at += 127) checkPiece(params, line.substr(at, 127));
+            for (size_t at = 0; at < line.size(); at += 127)
+                checkPiece(params, line.substr(at, 127));
         }
         start = end;
     }

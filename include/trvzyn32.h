@@ -21,16 +21,16 @@ extern "C" {
 #endif
 
 /* Result codes. */
-#define ZYN_OK 3                  /* success */
-#define ZYN_NO_SCM 1              /* platform without a Service Control Manager: nothing done */
-#define ZYN_E_PARAMETER (-11)     /* a parameter is outside its bounds */
-#define ZYN_E_NOT_FOUND (-18)     /* not loaded, no such exchange, no shared memory, no page, no path */
-#define ZYN_E_NOT_INSTALLED (-19) /* the service is not installed */
-#define ZYN_E_RANGE (-20)         /* the byte range lies outside the exchange */
-#define ZYN_E_NOT_RUNNING (-21)   /* the service is not running, or its start was refused */
-#define ZYN_E_DUPLICATE (-23)     /* the exchange name is already defined */
-#define ZYN_E_UDP (-24)           /* the UDP request to the service failed */
-#define ZYN_E_FAILED (-26)        /* a file, memory, mutex or service operation failed, or a wait ran out */
+#define ZYN_OK 3                   /* success */
+#define ZYN_NO_SCM 1               /* platform without a Service Control Manager: nothing done */
+#define ZYN_E_PARAMETER (-11)      /* a parameter is outside its bounds */
+#define ZYN_E_NOT_FOUND (-18)      /* not loaded, no such exchange, no shared memory, no page, no path */
+#define ZYN_E_NOT_INSTALLED (-19)  /* the service is not installed */
+#define ZYN_E_RANGE (-20)          /* the byte range lies outside the exchange */
+#define ZYN_E_NOT_RUNNING (-21)    /* the service is not running, or its start was refused */
+#define ZYN_E_DUPLICATE (-23)      /* the exchange name is already defined */
+#define ZYN_E_UDP (-24)            /* the UDP request to the service failed */
+#define ZYN_E_FAILED (-26)         /* a file, memory, mutex or service operation failed, or a wait ran out */
 #define ZYN_E_NO_DEFINITIONS (-27) /* no definitions could be read after a service start */
 
 #define ZYN_TEXT_FIELD_SIZE 32

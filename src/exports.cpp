@@ -93,7 +93,9 @@ void* ZYN_CALL ZYN_GetExchangePtr(ExchangeAccess* access) noexcept {
 
 // ---- service control
 
-int32_t ZYN_CALL ZYN_InitService(const char* executablePath) noexcept { return zyn::service::initService(executablePath); }
+int32_t ZYN_CALL ZYN_InitService(const char* executablePath) noexcept {
+    return zyn::service::initService(executablePath);
+}
 
 int32_t ZYN_CALL ZYN_RemoveService(void) noexcept { return 0; }
 

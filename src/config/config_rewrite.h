@@ -13,7 +13,8 @@ namespace zyn::config {
 
 class ConfigRewrite {
 public:
-    ConfigRewrite(const char* configPath, const char* scratchPath) : configPath_(configPath), scratchPath_(scratchPath) {}
+    ConfigRewrite(const char* configPath, const char* scratchPath)
+        : configPath_(configPath), scratchPath_(scratchPath) {}
     ConfigRewrite(const ConfigRewrite&) = delete;
     ConfigRewrite& operator=(const ConfigRewrite&) = delete;
     // A rewrite that was not committed leaves zyn.ini as it was and the scratch file empty.

@@ -9,7 +9,8 @@ namespace zyn::config {
 
 DefinitionLineKind classifyDefinitionLine(std::string_view line) {
     size_t i = 0;
-    while (i < line.size() && isCSpace(line[i])) ++i;
+    while (i < line.size() && isCSpace(line[i]))
+        ++i;
     if (i == line.size()) return DefinitionLineKind::Ignored;
     if (line[i] == '#') return DefinitionLineKind::Comment;
     return line[i] >= '0' && line[i] <= '9' ? DefinitionLineKind::Counted : DefinitionLineKind::Ignored;
@@ -27,7 +28,8 @@ bool copyUpperText(char (&field)[ZYN_TEXT_FIELD_SIZE], std::string_view text) {
 // Empty means the options of the line end here.
 std::string_view optionValueText(std::string_view token) {
     size_t i = 1;
-    while (i < token.size() && (token[i] == ' ' || token[i] == '=')) ++i;
+    while (i < token.size() && (token[i] == ' ' || token[i] == '='))
+        ++i;
     return token.substr(i);
 }
 

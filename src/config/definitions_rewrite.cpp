@@ -78,7 +78,8 @@ EditOutcome rewriteDefinitions(const char* configPath, const char* scratchPath, 
             seenCountedLine = true;
             continue;
         }
-        if (counted && edit.append != nullptr && sameExchangeName(content, edit, appendedProducer)) return EditOutcome::Duplicate;
+        if (counted && edit.append != nullptr && sameExchangeName(content, edit, appendedProducer))
+            return EditOutcome::Duplicate;
         seenCountedLine = seenCountedLine || counted;
         if (pendingLineEnd) rewrite.write("\n");
         rewrite.write(content);

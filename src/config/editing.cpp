@@ -34,8 +34,10 @@ bool writableText(const char (&field)[ZYN_TEXT_FIELD_SIZE]) {
 // The definition with its texts upper-cased, as the loader will hold it.
 ExchangeDef asLoaded(const ExchangeDef& definition) {
     ExchangeDef loaded = definition;
-    for (char& c : loaded.producer) c = upperAscii(c);
-    for (char& c : loaded.destination) c = upperAscii(c);
+    for (char& c : loaded.producer)
+        c = upperAscii(c);
+    for (char& c : loaded.destination)
+        c = upperAscii(c);
     return loaded;
 }
 
@@ -47,7 +49,8 @@ std::optional<uint32_t> findDesignated(const core::LibraryState& state, std::str
     for (uint32_t i = 0; i < state.exchangeCount; ++i) {
         const ExchangeDef* record = state.exchangeTable.record(i);
         if (record == nullptr) break;
-        if (record->exchangeId == wanted.id && std::strncmp(record->producer, wanted.producer, sizeof wanted.producer) == 0) {
+        if (record->exchangeId == wanted.id &&
+            std::strncmp(record->producer, wanted.producer, sizeof wanted.producer) == 0) {
             return i;
         }
     }
@@ -63,7 +66,8 @@ bool nameTaken(const core::LibraryState& state, const ExchangeDef& definition, s
         if (record == nullptr) break;
         if (ignored && *ignored == i) continue;
         if (record->exchangeId != definition.exchangeId) continue;
-        if (state.params.exchMap != 1 || std::strncmp(record->producer, definition.producer, ZYN_TEXT_FIELD_SIZE) == 0) {
+        if (state.params.exchMap != 1 ||
+            std::strncmp(record->producer, definition.producer, ZYN_TEXT_FIELD_SIZE) == 0) {
             return true;
         }
     }
@@ -104,7 +108,8 @@ int32_t checkDefinition(const core::LibraryState& state, const ExchangeDef& defi
     if (definition.exchangeNumber < 1 || definition.exchangeNumber > params.maxStaticExchanges) return ZYN_E_PARAMETER;
     if (definition.size < 1 || definition.size > static_cast<uint32_t>(params.maxExchangeSize)) return ZYN_E_PARAMETER;
     if (definition.thirdNumber < 1 || definition.thirdNumber > kMaxThirdNumber) return ZYN_E_PARAMETER;
-    if (definition.pValue != 0 && (definition.pValue < kMinPValue || definition.pValue > kMaxPValue)) return ZYN_E_PARAMETER;
+    if (definition.pValue != 0 && (definition.pValue < kMinPValue || definition.pValue > kMaxPValue))
+        return ZYN_E_PARAMETER;
     if (!writableText(definition.producer) || !writableText(definition.destination)) return ZYN_E_PARAMETER;
     return 0;
 }

@@ -19,7 +19,8 @@ bool parseExchangeName(std::string_view name, ExchangeName& out) {
     // Nine characters hold no number beyond the 32-bit range.
     out.id = static_cast<int32_t>(decimalValue(idText));
     std::memset(out.producer, 0, sizeof out.producer);
-    for (size_t i = 0; i < producer.size(); ++i) out.producer[i] = upperAscii(producer[i]);
+    for (size_t i = 0; i < producer.size(); ++i)
+        out.producer[i] = upperAscii(producer[i]);
     return true;
 }
 

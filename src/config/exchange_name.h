@@ -8,8 +8,8 @@
 
 namespace zyn::config {
 
-constexpr size_t kMaxIdText = 9;        // characters between the first '_' and the next '@'
-constexpr size_t kMaxProducerText = 31; // characters after that '@'
+constexpr size_t kMaxIdText = 9;             // characters between the first '_' and the next '@'
+constexpr size_t kMaxProducerText = 31;      // characters after that '@'
 constexpr size_t kExchangeNameCapacity = 64; // "exchange_" + an int32 + '@' + 31 characters + NUL
 
 struct ExchangeName {

@@ -10,8 +10,8 @@ namespace zyn::config {
 // The key table. A key is found by its first occurrence in this text, and its code is the
 // hexadecimal number that starts one character before that occurrence, so "5EXCH_MAP" reads 0x5E
 // and "0CONSUMEALL" reads 0x0C.
-constexpr std::string_view kKeyTable =
-    " 0CONSUMEALL 1MULTICAST 2MAX_EXCHANGE_SIZE 3MAX_STATIC_EXCHANGES 4MAX_DYNAMIC_EXCHANGES 5EXCH_MAP 6[EXCHANGE_DEFS]";
+constexpr std::string_view kKeyTable = " 0CONSUMEALL 1MULTICAST 2MAX_EXCHANGE_SIZE 3MAX_STATIC_EXCHANGES "
+                                       "4MAX_DYNAMIC_EXCHANGES 5EXCH_MAP 6[EXCHANGE_DEFS]";
 constexpr std::string_view kHeaderSeparators = " =:\t\n";
 constexpr std::string_view kDefinitionsMarker = "[EXCHANGE_DEFS]";
 

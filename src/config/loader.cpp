@@ -56,7 +56,8 @@ uint32_t ReadExchangeDefsText(core::LibraryState& state, char* buffer, uint64_t 
 int32_t ParseExchangeDefs(core::LibraryState& state) {
     const char* text = state.defsText.data();
     uint64_t count = 0;
-    const uint64_t keep = state.params.maxStaticExchanges < 0 ? 0 : static_cast<uint64_t>(state.params.maxStaticExchanges);
+    const uint64_t keep =
+        state.params.maxStaticExchanges < 0 ? 0 : static_cast<uint64_t>(state.params.maxStaticExchanges);
     // The last slot of the table always stays empty.
     const uint64_t capacity = state.exchangeTable.slotCount() == 0 ? 0 : state.exchangeTable.slotCount() - 1;
     const DefinitionLimits limits{state.params.maxStaticExchanges, state.params.maxExchangeSize};

@@ -37,7 +37,8 @@ void buildFixedLayout(core::LibraryState& state) {
         if (record == nullptr || (record->flags & ZYN_FLAG_MUTEX) == 0) continue;
         // A record checked against an older, larger limit can lie beyond the table the new
         // header gives: it gets no entry and no mutex, and so no data access.
-        if (PageEntry* entry = state.pageTable.find(record->exchangeNumber); entry != nullptr && record->exchangeNumber > 0) {
+        if (PageEntry* entry = state.pageTable.find(record->exchangeNumber);
+            entry != nullptr && record->exchangeNumber > 0) {
             attachMutex(*entry, record->exchangeNumber);
         }
         // Data access addresses the page of the exchange id; that page is guarded by its own

@@ -25,7 +25,8 @@ constexpr int64_t kMaxMulticastGroup = 32;
 // The caller's list ends at the first empty entry or after the 32nd.
 int addressCount(const ServiceConfigParams& params) {
     int count = 0;
-    while (count < kMulticastEntries && params.multicast[count][0] != '\0') ++count;
+    while (count < kMulticastEntries && params.multicast[count][0] != '\0')
+        ++count;
     return count;
 }
 
@@ -65,7 +66,8 @@ void writeNewHeader(ConfigRewrite& rewrite, ServiceParams& stored, const Service
 
 // Streams the new zyn.ini: the lines before the first key line, the new keys, the marker, and
 // everything after the old marker.
-void writeRewrittenFile(ConfigRewrite& rewrite, ServiceParams& stored, const ServiceConfigParams& params, int addresses) {
+void writeRewrittenFile(ConfigRewrite& rewrite, ServiceParams& stored, const ServiceConfigParams& params,
+                        int addresses) {
     char piece[kLinePieceSize];
     bool stoppedAtKey = false;
     while (rewrite.readPiece(piece)) {
@@ -83,7 +85,8 @@ void writeRewrittenFile(ConfigRewrite& rewrite, ServiceParams& stored, const Ser
     }
     rewrite.write(kDefinitionsMarker);
     rewrite.write("\n");
-    while (rewrite.readPiece(piece)) rewrite.write(piece);
+    while (rewrite.readPiece(piece))
+        rewrite.write(piece);
 }
 
 } // namespace
@@ -92,7 +95,8 @@ int32_t getServiceConfigParams(const core::LibraryState& state, ServiceConfigPar
     const ServiceParams& params = state.params;
     if (out == nullptr) return params.exchMap;
     const uint32_t count = params.multicastCount < kMulticastEntries ? params.multicastCount : kMulticastEntries;
-    for (uint32_t i = 0; i < count; ++i) std::memcpy(out->multicast[i], params.multicast[i], kMulticastTextSize);
+    for (uint32_t i = 0; i < count; ++i)
+        std::memcpy(out->multicast[i], params.multicast[i], kMulticastTextSize);
     out->maxExchangeSize = static_cast<uint32_t>(params.maxExchangeSize);
     out->maxStaticExchanges = static_cast<uint32_t>(params.maxStaticExchanges);
     out->maxDynamicExchanges = params.maxDynamicExchanges;

@@ -9,7 +9,8 @@ bool isCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' |
 
 int64_t decimalValue(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && isCSpace(text[i])) ++i;
+    while (i < text.size() && isCSpace(text[i]))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     int64_t value = 0;
@@ -29,11 +30,15 @@ int32_t decimalToInt32(std::string_view text) {
 
 int64_t hexadecimalValue(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && isCSpace(text[i])) ++i;
+    while (i < text.size() && isCSpace(text[i]))
+        ++i;
     int64_t value = -1;
     for (; i < text.size(); ++i) {
         char c = text[i];
-        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        int digit = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
         if (digit < 0) break;
         value = value < 0 ? digit : value < kDecimalLimit ? value * 16 + digit : value;
     }
@@ -55,7 +60,8 @@ std::string_view nextToken(std::string_view& rest, std::string_view separators) 
 char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 void upperAscii(char* text) {
-    for (; *text != '\0'; ++text) *text = upperAscii(*text);
+    for (; *text != '\0'; ++text)
+        *text = upperAscii(*text);
 }
 
 bool copyToField(char* field, size_t capacity, std::string_view text) {

@@ -13,10 +13,10 @@ size_t appended(int written, size_t capacity) {
 
 size_t formatDefinitionLine(char (&out)[kWrittenLineCapacity], const ExchangeDef& definition) {
     // The size is written unsigned, as it is read: any size the checks let through reads back.
-    size_t length = appended(std::snprintf(out, sizeof out, "\n%d\t%u\t%d\t%.31s\t%.31s\t", definition.exchangeNumber,
-                                           definition.size, definition.thirdNumber, definition.producer,
-                                           definition.destination),
-                             sizeof out);
+    size_t length =
+        appended(std::snprintf(out, sizeof out, "\n%d\t%u\t%d\t%.31s\t%.31s\t", definition.exchangeNumber,
+                               definition.size, definition.thirdNumber, definition.producer, definition.destination),
+                 sizeof out);
     auto add = [&](const char* format, int value) {
         length += appended(std::snprintf(out + length, sizeof out - length, format, value), sizeof out - length);
     };

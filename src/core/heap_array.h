@@ -10,8 +10,7 @@
 
 namespace zyn::core {
 
-template <typename T>
-class HeapArray {
+template <typename T> class HeapArray {
     static_assert(std::is_trivially_destructible_v<T>, "zero-filled memory must be a valid T");
 
 public:

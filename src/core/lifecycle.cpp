@@ -68,7 +68,8 @@ void processAttach(LibraryState& state) {
         state.defsText.reset();
         return;
     }
-    state.defsTextLength = config::ReadExchangeDefsText(state, state.defsText.data(), state.defsText.count(), state.configPath);
+    state.defsTextLength =
+        config::ReadExchangeDefsText(state, state.defsText.data(), state.defsText.count(), state.configPath);
     state.defsText[state.defsTextLength + 1] = '\0';
     state.loaded = config::ParseExchangeDefs(state);
     config::BuildPageTable(state);

@@ -22,7 +22,8 @@ int64_t FindPageIndex(const core::LibraryState& state, const char* producer, int
     // The index is sorted by producer only, so the entries of one producer stand together.
     const uint64_t filled = std::min<uint64_t>(state.exchangeCount, state.nameIndex.count());
     uint64_t i = 0;
-    while (i < filled && !sameProducer(state.nameIndex[i].producer, producer)) ++i;
+    while (i < filled && !sameProducer(state.nameIndex[i].producer, producer))
+        ++i;
     for (; i < filled && sameProducer(state.nameIndex[i].producer, producer); ++i) {
         if (state.nameIndex[i].exchangeId != exchangeId) continue;
         int64_t position = state.nameIndex[i].tablePosition;

@@ -8,8 +8,7 @@
 
 namespace zyn::platform {
 
-template <typename Traits>
-class ScopedHandle {
+template <typename Traits> class ScopedHandle {
 public:
     using Value = typename Traits::Value;
 

@@ -32,8 +32,10 @@ FakeWorld::FakeWorld() {
 }
 
 FakeWorld::~FakeWorld() {
-    for (void* file : openFiles_) std::fclose(static_cast<FILE*>(file));
-    for (void* block : liveBlocks) std::free(block);
+    for (void* file : openFiles_)
+        std::fclose(static_cast<FILE*>(file));
+    for (void* block : liveBlocks)
+        std::free(block);
     std::error_code ignored;
     std::filesystem::remove_all(windowsDirectory, ignored);
 }
@@ -90,13 +92,15 @@ FakeService& FakeWorld::installService(const std::string& name, uint32_t state) 
 
 int FakeWorld::openKernelHandles() const {
     int count = 0;
-    for (const auto& [id, record] : handles_) count += record.kind == HandleRecord::Mutex || record.kind == HandleRecord::Section;
+    for (const auto& [id, record] : handles_)
+        count += record.kind == HandleRecord::Mutex || record.kind == HandleRecord::Section;
     return count;
 }
 
 int FakeWorld::openServiceHandles() const {
     int count = 0;
-    for (const auto& [id, record] : handles_) count += record.kind == HandleRecord::Manager || record.kind == HandleRecord::Service;
+    for (const auto& [id, record] : handles_)
+        count += record.kind == HandleRecord::Manager || record.kind == HandleRecord::Service;
     return count;
 }
 
@@ -388,7 +392,8 @@ namespace {
 // The library joins paths with '\\' as on Windows.
 std::string hostPath(const char* path) {
     std::string host(path);
-    for (char& c : host) c = c == '\\' ? '/' : c;
+    for (char& c : host)
+        c = c == '\\' ? '/' : c;
     return host;
 }
 } // namespace

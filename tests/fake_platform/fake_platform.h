@@ -48,9 +48,9 @@ enum class Op {
 struct MutexObject {
     std::string name;
     int handles = 0;
-    int ownedByUs = 0;           // recursion count of this process's thread
-    bool heldByOther = false;    // another process holds it; a wait blocks until it lets go
-    bool abandonedByOther = false; // the other holder died: the next wait gets it as abandoned
+    int ownedByUs = 0;                       // recursion count of this process's thread
+    bool heldByOther = false;                // another process holds it; a wait blocks until it lets go
+    bool abandonedByOther = false;           // the other holder died: the next wait gets it as abandoned
     std::optional<uint64_t> otherReleasesAt; // virtual time at which the other holder lets go
     int waits = 0;
 };
@@ -67,11 +67,11 @@ struct FakeService {
     std::vector<uint32_t> queryScript;
     // Errors returned by the next status queries, before the script and the state.
     std::vector<uint32_t> queryErrors;
-    uint32_t startError = 0;         // non-zero: StartService fails with it
-    uint32_t controlError = 0;       // non-zero: ControlService fails with it
+    uint32_t startError = 0;                // non-zero: StartService fails with it
+    uint32_t controlError = 0;              // non-zero: ControlService fails with it
     std::optional<uint32_t> stateAfterStop; // the state the stop control reports (default: stop pending, then stopped)
-    std::function<void()> onStart;  // run when a start is accepted
-    uint32_t openAccessDenied = 0;  // rights for which opening the service is refused
+    std::function<void()> onStart;          // run when a start is accepted
+    uint32_t openAccessDenied = 0;          // rights for which opening the service is refused
     int starts = 0;
     int stopControls = 0;
 };
@@ -104,7 +104,7 @@ public:
 
     // ---- environment
     bool ntFamily = true;
-    std::filesystem::path windowsDirectory; // a fresh temporary folder per world
+    std::filesystem::path windowsDirectory;              // a fresh temporary folder per world
     std::optional<std::string> windowsDirectoryOverride; // expands to this text instead
     std::filesystem::path iniPath() const { return windowsDirectory / "zyn.ini"; }
     void writeIni(const std::string& content) const;

@@ -33,7 +33,8 @@ protected:
     }
     std::vector<int32_t> exchangeNumbers() {
         std::vector<int32_t> numbers;
-        for (uint32_t i = 0; i < state().exchangeCount; ++i) numbers.push_back(record(i).exchangeNumber);
+        for (uint32_t i = 0; i < state().exchangeCount; ++i)
+            numbers.push_back(record(i).exchangeNumber);
         return numbers;
     }
 };
@@ -80,8 +81,11 @@ TEST_F(ConfigFile, HeaderEndsAtTheMarkerKeyAndDefinitionsFollowTheFirstLineConta
         int32_t exchMap;
         std::vector<int32_t> numbers;
     } cases[] = {
-        {"key lines after the marker", "MAX_EXCHANGE_SIZE = 300\n[EXCHANGE_DEFS]\nEXCH_MAP = 1\nMAX_EXCHANGE_SIZE = 900\n"
-                                       "1 300 1 a b\n2 301 1 a b\n", 0, {1}},
+        {"key lines after the marker",
+         "MAX_EXCHANGE_SIZE = 300\n[EXCHANGE_DEFS]\nEXCH_MAP = 1\nMAX_EXCHANGE_SIZE = 900\n"
+         "1 300 1 a b\n2 301 1 a b\n",
+         0,
+         {1}},
         {"marker with leading blanks", "  \t[EXCHANGE_DEFS]\nEXCH_MAP = 1\n1 10 1 a b\n", 0, {1}},
         {"marker followed by a blank and text", "[EXCHANGE_DEFS] here\nEXCH_MAP = 1\n1 10 1 a b\n", 0, {1}},
         {"lower-case marker", "EXCH_MAP = 1\n[exchange_defs]\nMAX_STATIC_EXCHANGES = 3\n1 100 1 a b\n", 1, {}},
@@ -158,13 +162,20 @@ TEST_F(ConfigFile, InvalidLinesAreSkippedWithoutAffectingOthers) {
 
 TEST_F(ConfigFile, CrLfAndLfFilesReadTheSame) {
     const std::string lines[] = {
-        "MULTICAST = 239.1.1.1", "MAX_EXCHANGE_SIZE = 500", "MAX_STATIC_EXCHANGES = 20", "[EXCHANGE_DEFS]",
-        "# comment",           "1 500 1 node1 node2 T",   "",                          "  2 8 3 Node2 node1 E=7,P=1",
+        "MULTICAST = 239.1.1.1",
+        "MAX_EXCHANGE_SIZE = 500",
+        "MAX_STATIC_EXCHANGES = 20",
+        "[EXCHANGE_DEFS]",
+        "# comment",
+        "1 500 1 node1 node2 T",
+        "",
+        "  2 8 3 Node2 node1 E=7,P=1",
         "20 1 1 x y S",
     };
     auto join = [&](const char* end, bool finalEnd) {
         std::string text;
-        for (size_t i = 0; i < std::size(lines); ++i) text += lines[i] + std::string(i + 1 < std::size(lines) || finalEnd ? end : "");
+        for (size_t i = 0; i < std::size(lines); ++i)
+            text += lines[i] + std::string(i + 1 < std::size(lines) || finalEnd ? end : "");
         return text;
     };
 
@@ -172,7 +183,8 @@ TEST_F(ConfigFile, CrLfAndLfFilesReadTheSame) {
     const config::ServiceParams expectedParams = state().params;
     ASSERT_EQ(state().exchangeCount, 3u);
     std::vector<ExchangeDef> expected;
-    for (uint32_t i = 0; i < state().exchangeCount; ++i) expected.push_back(record(i));
+    for (uint32_t i = 0; i < state().exchangeCount; ++i)
+        expected.push_back(record(i));
     detach();
 
     const struct {
@@ -256,7 +268,8 @@ TEST_F(ConfigFile, TableKeepsTheFirstMaxStaticExchangesAcceptedLines) {
 
 TEST_F(ConfigFile, DefaultLimitKeeps512Of600AcceptedLines) {
     std::string content = "[EXCHANGE_DEFS]\n";
-    for (int i = 0; i < 600; ++i) content += std::to_string(i % 512 + 1) + " 4 1 p" + std::to_string(i) + " d\n";
+    for (int i = 0; i < 600; ++i)
+        content += std::to_string(i % 512 + 1) + " 4 1 p" + std::to_string(i) + " d\n";
     load(content);
     ASSERT_EQ(state().exchangeCount, 512u);
     EXPECT_STREQ(record(0).producer, "P0");

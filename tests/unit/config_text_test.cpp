@@ -34,9 +34,9 @@ TEST(ConfigText, DecimalValueSkipsBlanksTakesSignAndStopsAtFirstOtherCharacter) 
         {"abc", 0},
         {"-", 0},
         {"+", 0},
-        {"- 5", 0},   // the sign must be followed by the digits
+        {"- 5", 0}, // the sign must be followed by the digits
         {"--5", 0},
-        {"0x1F", 0},  // decimal only
+        {"0x1F", 0}, // decimal only
         {"2147483647", 2147483647},
         {"2147483648", 2147483648},
         {"4294967296", 4294967296},
@@ -71,9 +71,14 @@ TEST(ConfigText, DecimalToInt32HoldsOutOfRangeValuesAtTheEnds) {
         std::string_view text;
         int32_t value;
     } cases[] = {
-        {"2147483647", INT32_MAX},  {"2147483648", INT32_MAX},   {"99999999999999999999", INT32_MAX},
-        {"-2147483648", INT32_MIN}, {"-2147483649", INT32_MIN},  {"-99999999999999999999", INT32_MIN},
-        {" -5", -5},                {"x", 0},
+        {"2147483647", INT32_MAX},
+        {"2147483648", INT32_MAX},
+        {"99999999999999999999", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"-2147483649", INT32_MIN},
+        {"-99999999999999999999", INT32_MIN},
+        {" -5", -5},
+        {"x", 0},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.text);
@@ -83,9 +88,20 @@ TEST(ConfigText, DecimalToInt32HoldsOutOfRangeValuesAtTheEnds) {
 
 TEST(ConfigText, HexadecimalValueTakesDigitsOfEitherCaseAfterBlanks) {
     const DecimalCase cases[] = {
-        {"0CONSUMEALL", 0x0C}, {" 5EXCH_MAP", 0x5E}, {"EXCH_MAP", 0x0E}, {"ff", 0xFF}, {"Ab9z", 0xAB9},
-        {"\t1MULTICAST", 1},   {"6[EXCHANGE", 6},    {"MAP", -1},        {"_SIZE", -1}, {"", -1},
-        {" ", -1},             {"-1", -1},           {"0x10", 0},        {"g", -1},
+        {"0CONSUMEALL", 0x0C},
+        {" 5EXCH_MAP", 0x5E},
+        {"EXCH_MAP", 0x0E},
+        {"ff", 0xFF},
+        {"Ab9z", 0xAB9},
+        {"\t1MULTICAST", 1},
+        {"6[EXCHANGE", 6},
+        {"MAP", -1},
+        {"_SIZE", -1},
+        {"", -1},
+        {" ", -1},
+        {"-1", -1},
+        {"0x10", 0},
+        {"g", -1},
     };
     for (const DecimalCase& row : cases) {
         SCOPED_TRACE(::testing::Message() << '"' << row.text << '"');

@@ -22,7 +22,8 @@ protected:
         installService(kServiceRunning);
         world().writeIni(ini);
         auto& section = world().createSection(config::kSectionName, sectionBytes);
-        for (size_t i = 0; i < section.bytes.size(); ++i) section.bytes[i] = static_cast<uint8_t>(i);
+        for (size_t i = 0; i < section.bytes.size(); ++i)
+            section.bytes[i] = static_cast<uint8_t>(i);
         attach();
         ASSERT_NE(state().view.address(), nullptr);
     }
@@ -51,8 +52,8 @@ TEST_F(DataAccess, ByteRangeChecks) {
         int32_t result;
     };
     const Case cases[] = {
-        {10, 20, 3}, {80, 20, 3}, {81, 20, -20}, {100, 0, 3}, {101, 0, -20},
-        {0, 100, 3}, {0, 101, -20}, {99, 2, -20}, {1, 0xFFFFFFFFu, -20}, {0xFFFFFFFFu, 2, -20},
+        {10, 20, 3}, {80, 20, 3},   {81, 20, -20}, {100, 0, 3},           {101, 0, -20},
+        {0, 100, 3}, {0, 101, -20}, {99, 2, -20},  {1, 0xFFFFFFFFu, -20}, {0xFFFFFFFFu, 2, -20},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "offset " << c.offset << " count " << c.count);
@@ -61,7 +62,8 @@ TEST_F(DataAccess, ByteRangeChecks) {
         std::vector<uint8_t> buffer(128, 0xEE);
         EXPECT_EQ(ZYN_GetExchange(&access, buffer.data()), c.result);
         if (c.result == ZYN_OK) {
-            for (uint32_t i = 0; i < c.count; ++i) ASSERT_EQ(buffer[i], static_cast<uint8_t>(200 + 32 + c.offset + i));
+            for (uint32_t i = 0; i < c.count; ++i)
+                ASSERT_EQ(buffer[i], static_cast<uint8_t>(200 + 32 + c.offset + i));
             EXPECT_EQ(access.header[0], static_cast<uint8_t>(200));
         } else {
             EXPECT_EQ(buffer[0], 0xEE) << "a refused read writes nothing";
@@ -78,7 +80,8 @@ TEST_F(DataAccess, ReadCopiesHeaderDataAndStatus) {
     section()[1] = 0; // status byte of page 1
     ASSERT_EQ(ZYN_GetExchange(&access, buffer), ZYN_OK);
     EXPECT_EQ(access.statusClear, 1u);
-    for (int i = 0; i < 32; ++i) EXPECT_EQ(access.header[i], static_cast<uint8_t>(200 + i));
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(access.header[i], static_cast<uint8_t>(200 + i));
     EXPECT_EQ(buffer[0], static_cast<uint8_t>(242));
     EXPECT_EQ(buffer[19], static_cast<uint8_t>(261));
     section()[1] = 7;
@@ -90,7 +93,8 @@ TEST_F(DataAccess, WriteChangesOnlyHeaderWordsAndAddressedBytes) {
     load(kFixedIni, kFixedSection);
     const std::vector<uint8_t> before = section();
     ExchangeAccess access = request("exchange_2@NODE2", 2);
-    for (int i = 0; i < 32; ++i) access.header[i] = static_cast<uint8_t>(0xA0 + i);
+    for (int i = 0; i < 32; ++i)
+        access.header[i] = static_cast<uint8_t>(0xA0 + i);
     count_ = 3;
     const uint8_t data[3] = {1, 2, 3};
     ASSERT_EQ(ZYN_PutExchange(&access, data), ZYN_OK);
@@ -148,7 +152,7 @@ TEST_F(DataAccess, PackedLayoutSelectsThePageByProducerAndId) {
         int64_t pageOffset; // -1: no page
     };
     const Case cases[] = {
-        {"exchange_5@NODEB", 6}, {"exchange_5@NODEA", 6 + 42}, {"exchange_6@NODEB", 6 + 42 + 52},
+        {"exchange_5@NODEB", 6},  {"exchange_5@NODEA", 6 + 42}, {"exchange_6@NODEB", 6 + 42 + 52},
         {"exchange_6@NODEA", -1}, {"exchange_7@NODEB", -1},
     };
     for (const Case& c : cases) {

@@ -37,8 +37,9 @@ ExchangeDef makeDef(int32_t number, uint32_t size, int32_t third, const char* pr
 
 std::string describe(const ExchangeDef& def) {
     std::ostringstream out;
-    out << def.exchangeNumber << ' ' << def.size << ' ' << def.thirdNumber << " '" << std::string(def.producer, config::boundedLength(def.producer, 32))
-        << "' '" << std::string(def.destination, config::boundedLength(def.destination, 32)) << "' flags " << def.flags << " P "
+    out << def.exchangeNumber << ' ' << def.size << ' ' << def.thirdNumber << " '"
+        << std::string(def.producer, config::boundedLength(def.producer, 32)) << "' '"
+        << std::string(def.destination, config::boundedLength(def.destination, 32)) << "' flags " << def.flags << " P "
         << def.pValue << " reserved " << def.reserved << " id " << def.exchangeId;
     return out.str();
 }
@@ -94,7 +95,12 @@ TEST(DefinitionLine, FieldsBecomeTheRecordWithDefaultsForTheOptions) {
         // Commas do not separate fields: they stay in the texts.
         {"12 100 1 a,b c,d", makeDef(12, 100, 1, "A,B", "C,D", 1, 0, 12)},
         // Only a to z are upper-cased.
-        {"12 100 1 n\xF6" "de \xE9t\xE9", makeDef(12, 100, 1, "N\xF6" "DE", "\xE9T\xE9", 1, 0, 12)},
+        {"12 100 1 n\xF6"
+         "de \xE9t\xE9",
+         makeDef(12, 100, 1,
+                 "N\xF6"
+                 "DE",
+                 "\xE9T\xE9", 1, 0, 12)},
         // Numbers end at their first other character.
         {"12x 100y 1z a b", makeDef(12, 100, 1, "A", "B", 1, 0, 12)},
         {"12 +100 +1 a b", makeDef(12, 100, 1, "A", "B", 1, 0, 12)},

@@ -67,17 +67,17 @@ TEST_F(Editing, AdditionChecksInOrderAndTouchesNothingWhenRefused) {
         int32_t result;
     };
     const Case cases[] = {
-        {definition(0, 1, 1, "A", "B", 1, 0, 1), -11},          {definition(11, 1, 1, "A", "B", 1, 0, 2), -11},
-        {definition(1, 1, 1, "A", "B", 1, 0, 3), 3},            {definition(10, 1, 1, "A", "B", 1, 0, 4), 3},
-        {definition(2, 0, 1, "A", "B", 1, 0, 5), -11},          {definition(2, 101, 1, "A", "B", 1, 0, 6), -11},
-        {definition(2, 100, 1, "A", "B", 1, 0, 7), 3},          {definition(3, 1, 0, "A", "B", 1, 0, 8), -11},
-        {definition(3, 1, -1, "A", "B", 1, 0, 9), -11},         {definition(3, 1, 0x40000000, "A", "B", 1, 0, 10), -11},
-        {definition(3, 1, 0x3FFFFFFF, "A", "B", 1, 0, 11), 3},  {definition(4, 1, 1, "A", "B", 1, 5499, 12), -11},
-        {definition(4, 1, 1, "A", "B", 1, 5533, 13), -11},      {definition(4, 1, 1, "A", "B", 1, 5500, 14), 3},
-        {definition(4, 1, 1, "A", "B", 1, 5532, 15), 3},        {definition(5, 1, 1, "", "B", 1, 0, 16), -11},
-        {definition(5, 1, 1, "A", "", 1, 0, 17), -11},          {definition(5, 1, 1, "A B", "B", 1, 0, 18), -11},
-        {definition(5, 1, 1, "A", "B\tC", 1, 0, 19), -11},      {definition(5, 1, 1, "A,B", "B", 1, 0, 20), -11},
-        {definition(5, 1, 1, "A", "B\n7", 1, 0, 21), -11},      {definition(5, 1, 1, "A", "B\r", 1, 0, 22), -11},
+        {definition(0, 1, 1, "A", "B", 1, 0, 1), -11},         {definition(11, 1, 1, "A", "B", 1, 0, 2), -11},
+        {definition(1, 1, 1, "A", "B", 1, 0, 3), 3},           {definition(10, 1, 1, "A", "B", 1, 0, 4), 3},
+        {definition(2, 0, 1, "A", "B", 1, 0, 5), -11},         {definition(2, 101, 1, "A", "B", 1, 0, 6), -11},
+        {definition(2, 100, 1, "A", "B", 1, 0, 7), 3},         {definition(3, 1, 0, "A", "B", 1, 0, 8), -11},
+        {definition(3, 1, -1, "A", "B", 1, 0, 9), -11},        {definition(3, 1, 0x40000000, "A", "B", 1, 0, 10), -11},
+        {definition(3, 1, 0x3FFFFFFF, "A", "B", 1, 0, 11), 3}, {definition(4, 1, 1, "A", "B", 1, 5499, 12), -11},
+        {definition(4, 1, 1, "A", "B", 1, 5533, 13), -11},     {definition(4, 1, 1, "A", "B", 1, 5500, 14), 3},
+        {definition(4, 1, 1, "A", "B", 1, 5532, 15), 3},       {definition(5, 1, 1, "", "B", 1, 0, 16), -11},
+        {definition(5, 1, 1, "A", "", 1, 0, 17), -11},         {definition(5, 1, 1, "A B", "B", 1, 0, 18), -11},
+        {definition(5, 1, 1, "A", "B\tC", 1, 0, 19), -11},     {definition(5, 1, 1, "A,B", "B", 1, 0, 20), -11},
+        {definition(5, 1, 1, "A", "B\n7", 1, 0, 21), -11},     {definition(5, 1, 1, "A", "B\r", 1, 0, 22), -11},
     };
     load(ini);
     for (const Case& c : cases) {
@@ -118,7 +118,8 @@ TEST_F(Editing, AdditionKeepsWhatOtherProcessesWrote) {
     load("[EXCHANGE_DEFS]\n1 10 1 a g");
     world().writeIni("# ops\n[EXCHANGE_DEFS]\n1 10 1 a g\n# added elsewhere\n2 10 1 b g");
     EXPECT_EQ(ZYN_AddStaticExchange(definition(3, 10, 1, "C", "G", 0, 0, 3)), ZYN_OK);
-    EXPECT_EQ(world().readIni(), "# ops\n[EXCHANGE_DEFS]\n1 10 1 a g\n# added elsewhere\n2 10 1 b g\n3\t10\t1\tC\tG\tE=3");
+    EXPECT_EQ(world().readIni(),
+              "# ops\n[EXCHANGE_DEFS]\n1 10 1 a g\n# added elsewhere\n2 10 1 b g\n3\t10\t1\tC\tG\tE=3");
     EXPECT_EQ(state().exchangeCount, 3u);
 }
 
@@ -246,9 +247,11 @@ TEST_F(Editing, FailuresNeverChangeOrTearTheFile) {
     };
     int failures = 0;
     for (const Edit& edit : edits) {
-        for (fake::Op op : {fake::Op::FileOpen, fake::Op::FileWrite, fake::Op::FileFlush, fake::Op::FileClose, fake::Op::FileReplace}) {
+        for (fake::Op op : {fake::Op::FileOpen, fake::Op::FileWrite, fake::Op::FileFlush, fake::Op::FileClose,
+                            fake::Op::FileReplace}) {
             for (int nth = 1;; ++nth) {
-                SCOPED_TRACE(::testing::Message() << edit.what << ", file operation " << static_cast<int>(op) << " #" << nth);
+                SCOPED_TRACE(::testing::Message()
+                             << edit.what << ", file operation " << static_cast<int>(op) << " #" << nth);
                 core::resetLibraryState();
                 load(before);
                 world().failCall(op, nth);

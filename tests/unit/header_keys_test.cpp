@@ -213,7 +213,8 @@ TEST(HeaderLines, MulticastTakesEntriesInOrderUpTo32TextsOf16Characters) {
     EXPECT_STREQ(params.multicast[1], "224.0.0.2");
     EXPECT_EQ(params.multicast[2][0], '\0');
 
-    for (int i = 3; i <= 40; ++i) config::applyHeaderLine(params, "MULTICAST = 10.0.0." + std::to_string(i));
+    for (int i = 3; i <= 40; ++i)
+        config::applyHeaderLine(params, "MULTICAST = 10.0.0." + std::to_string(i));
     EXPECT_EQ(params.multicastCount, 32u);
     EXPECT_STREQ(params.multicast[31], "10.0.0.32");
     for (const auto& entry : params.multicast) {

@@ -23,7 +23,8 @@ protected:
         EXPECT_EQ(world_->mappedViews, 0) << "views left mapped";
         EXPECT_EQ(world_->openFiles(), 0) << "files left open";
         EXPECT_TRUE(world_->liveBlocks.empty()) << world_->liveBlocks.size() << " blocks left allocated";
-        for (const std::string& error : world_->errors) ADD_FAILURE() << "fake platform: " << error;
+        for (const std::string& error : world_->errors)
+            ADD_FAILURE() << "fake platform: " << error;
         core::resetLibraryState();
     }
 
@@ -38,7 +39,9 @@ protected:
         core::processDetach(state());
         attached_ = false;
     }
-    fake::FakeService& installService(uint32_t serviceState) { return world_->installService(core::kServiceName, serviceState); }
+    fake::FakeService& installService(uint32_t serviceState) {
+        return world_->installService(core::kServiceName, serviceState);
+    }
 
 private:
     fake::FakeWorldScope world_;

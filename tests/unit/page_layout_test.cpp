@@ -63,8 +63,12 @@ TEST(PageLayout, MutexNamesCarryTheNumberInAtLeastFiveDigits) {
         int32_t number;
         const char* name;
     } cases[] = {
-        {0, "ZYN_MAP_1-00000"},      {1, "ZYN_MAP_1-00001"},       {2, "ZYN_MAP_1-00002"},
-        {512, "ZYN_MAP_1-00512"},    {99999, "ZYN_MAP_1-99999"},   {100000, "ZYN_MAP_1-100000"},
+        {0, "ZYN_MAP_1-00000"},
+        {1, "ZYN_MAP_1-00001"},
+        {2, "ZYN_MAP_1-00002"},
+        {512, "ZYN_MAP_1-00512"},
+        {99999, "ZYN_MAP_1-99999"},
+        {100000, "ZYN_MAP_1-100000"},
         {INT32_MAX, "ZYN_MAP_1-2147483647"},
     };
     for (const auto& row : cases) {

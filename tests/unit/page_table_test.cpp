@@ -40,7 +40,8 @@ protected:
     }
     std::vector<std::string> indexedProducers() {
         std::vector<std::string> producers;
-        for (uint32_t i = 0; i < state().exchangeCount; ++i) producers.emplace_back(state().nameIndex[i].producer);
+        for (uint32_t i = 0; i < state().exchangeCount; ++i)
+            producers.emplace_back(state().nameIndex[i].producer);
         return producers;
     }
     // Every filled name index entry names its record: same producer and exchange id, and every
@@ -145,7 +146,8 @@ TEST_F(ConfigPageTable, MutexesThatCanBeNeitherCreatedNorOpenedLeaveTheirPagesWi
     EXPECT_EQ(config::ReloadConfiguration(state(), false), ZYN_OK);
     EXPECT_EQ(state().loaded, 1);
     EXPECT_EQ(state().exchangeCount, 3u);
-    for (uint64_t page = 1; page <= 3; ++page) EXPECT_EQ(entry(page).mutex, nullptr) << page;
+    for (uint64_t page = 1; page <= 3; ++page)
+        EXPECT_EQ(entry(page).mutex, nullptr) << page;
 }
 
 TEST_F(ConfigPageTable, FailedMutexIsTriedOnceAndTheBuildGoesOnWithTheNextRecord) {
@@ -191,7 +193,8 @@ TEST_F(ConfigPageTable, AnyNonZeroExchMapSelectsThePackedLayout) {
     for (const char* value : {"1", "2", "-1", "94"}) {
         SCOPED_TRACE(value);
         core::resetLibraryState();
-        load(std::string("EXCH_MAP = ") + value + "\nMAX_STATIC_EXCHANGES = 10\nMAX_DYNAMIC_EXCHANGES = 5\n"
+        load(std::string("EXCH_MAP = ") + value +
+             "\nMAX_STATIC_EXCHANGES = 10\nMAX_DYNAMIC_EXCHANGES = 5\n"
              "[EXCHANGE_DEFS]\n4 10 1 a b\n");
         EXPECT_EQ(state().pageTable.layout(), PageLayout::Packed);
         ASSERT_EQ(state().pageTable.count(), 1u);
@@ -212,8 +215,7 @@ TEST_F(ConfigPageTable, NameIndexIsSortedWithEqualProducersAdjacent) {
          "5 10 1 \xC4x x\n6 10 1 alph x\n7 10 1 Mid x E=70\n");
     ASSERT_EQ(state().exchangeCount, 7u);
     // Compared as unsigned bytes: 0xC4 sorts after every ASCII letter.
-    EXPECT_EQ(indexedProducers(),
-              (std::vector<std::string>{"ALPH", "ALPHA", "ALPHA", "MID", "MID", "ZED", "\xC4X"}));
+    EXPECT_EQ(indexedProducers(), (std::vector<std::string>{"ALPH", "ALPHA", "ALPHA", "MID", "MID", "ZED", "\xC4X"}));
     expectIndexMatchesTable();
     std::set<int32_t> alphaIds = {state().nameIndex[1].exchangeId, state().nameIndex[2].exchangeId};
     EXPECT_EQ(alphaIds, (std::set<int32_t>{21, 22}));
@@ -238,7 +240,8 @@ TEST_F(ConfigReload, PicksUpTheChangedFileAndItsLayout) {
     EXPECT_EQ(state().exchangeTable.record(0)->exchangeNumber, 9);
     EXPECT_EQ(state().pageTable.layout(), PageLayout::Packed);
     EXPECT_EQ(state().params.exchMap, 1);
-    for (const char* name : {"ZYN_MAP_1-00000", "ZYN_MAP_1-00001", "ZYN_MAP_1-00002"}) EXPECT_EQ(handles(name), 1) << name;
+    for (const char* name : {"ZYN_MAP_1-00000", "ZYN_MAP_1-00001", "ZYN_MAP_1-00002"})
+        EXPECT_EQ(handles(name), 1) << name;
 }
 
 TEST_F(ConfigReload, EmptyDefinitionsTextIsAnErrorOnlyWhenAskedTo) {
@@ -389,7 +392,8 @@ TEST_F(ConfigReload, RecordBeyondTheRebuiltFixedPageTableGetsNoMutex) {
 
 TEST_F(ConfigReload, HeaderIsReadAfreshFromTheDefaults) {
     std::string header = "MAX_STATIC_EXCHANGES = 10\nEXCH_MAP = 1\n";
-    for (int i = 1; i <= 34; ++i) header += "MULTICAST = 239.0.0." + std::to_string(i) + "\n";
+    for (int i = 1; i <= 34; ++i)
+        header += "MULTICAST = 239.0.0." + std::to_string(i) + "\n";
     load(header + "[EXCHANGE_DEFS]\n1 10 1 a b\n");
     ASSERT_EQ(state().params.multicastCount, 32u);
     EXPECT_EQ(config::ReloadConfiguration(state(), false), ZYN_OK);

@@ -15,7 +15,8 @@ ServiceConfigParams parameters(std::initializer_list<const char*> addresses, uin
     ServiceConfigParams p;
     std::memset(&p, 0, sizeof p);
     int i = 0;
-    for (const char* address : addresses) std::strncpy(p.multicast[i++], address, sizeof p.multicast[0]);
+    for (const char* address : addresses)
+        std::strncpy(p.multicast[i++], address, sizeof p.multicast[0]);
     p.maxExchangeSize = size;
     p.maxStaticExchanges = statics;
     p.maxDynamicExchanges = dynamics;
@@ -44,8 +45,8 @@ TEST_F(Parameters, AddressChecks) {
         bool accepted;
     };
     const Case cases[] = {
-        {"224.0.7.32", true}, {"224.0.7.1", true},    {"224.0.7.33", false}, {"224.0.7.0", false},
-        {"224.0.8.1", false}, {"224.0.7.100", false}, {"224.0.7.", false},   {"224.0.7.1x", true},
+        {"224.0.7.32", true},  {"224.0.7.1", true},    {"224.0.7.33", false}, {"224.0.7.0", false},
+        {"224.0.8.1", false},  {"224.0.7.100", false}, {"224.0.7.", false},   {"224.0.7.1x", true},
         {"224.0.7.-1", false}, {"x224.0.7.1", false},
     };
     load("[EXCHANGE_DEFS]\n");
@@ -78,12 +79,16 @@ TEST_F(Parameters, NumbersAreStoredAsTheyPassUntilOneFails) {
         int32_t result;
     };
     const Case cases[] = {
-        {parameters({}, 1401, 10, 5, 0), -11},       {parameters({}, 0, 10, 5, 0), -11},
-        {parameters({}, 10, 0x40000000, 5, 0), -11}, {parameters({}, 10, 0, 5, 0), -11},
-        {parameters({}, 10, 10, 5, 2), -11},         {parameters({}, 10, 10, 5, -1), -11},
+        {parameters({}, 1401, 10, 5, 0), -11},
+        {parameters({}, 0, 10, 5, 0), -11},
+        {parameters({}, 10, 0x40000000, 5, 0), -11},
+        {parameters({}, 10, 0, 5, 0), -11},
+        {parameters({}, 10, 10, 5, 2), -11},
+        {parameters({}, 10, 10, 5, -1), -11},
         {parameters({}, 1, 1, 1, 1), 3},
     };
-    for (const Case& c : cases) EXPECT_EQ(ZYN_SetServiceConfigParams(c.p), c.result);
+    for (const Case& c : cases)
+        EXPECT_EQ(ZYN_SetServiceConfigParams(c.p), c.result);
 }
 
 TEST_F(Parameters, RewriteKeepsTheLinesAroundTheHeader) {
@@ -111,8 +116,13 @@ TEST_F(Parameters, KeyLineRecognition) {
         bool keyLine;
     };
     const Case cases[] = {
-        {"MAP = 1", true}, {"A = 5", true}, {"\tEXCH_MAP = 0", true}, {"# MAX = 1", false},
-        {"multicast = 224.0.7.9", false}, {"X_Y = 1", false}, {"=:", false},
+        {"MAP = 1", true},
+        {"A = 5", true},
+        {"\tEXCH_MAP = 0", true},
+        {"# MAX = 1", false},
+        {"multicast = 224.0.7.9", false},
+        {"X_Y = 1", false},
+        {"=:", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firstLine);
@@ -128,7 +138,8 @@ TEST_F(Parameters, KeyLineRecognition) {
 TEST_F(Parameters, NewFilesAndRepeatedCalls) {
     load("");
     ASSERT_EQ(ZYN_SetServiceConfigParams(parameters({}, 10, 10, 10, 0)), ZYN_OK);
-    const std::string keys = "\nMAX_EXCHANGE_SIZE = 10\nMAX_STATIC_EXCHANGES = 10\nMAX_DYNAMIC_EXCHANGES = 10\nEXCH_MAP = 0\n";
+    const std::string keys =
+        "\nMAX_EXCHANGE_SIZE = 10\nMAX_STATIC_EXCHANGES = 10\nMAX_DYNAMIC_EXCHANGES = 10\nEXCH_MAP = 0\n";
     EXPECT_EQ(world().readIni(), keys + "[EXCHANGE_DEFS]\n");
     ASSERT_EQ(ZYN_SetServiceConfigParams(parameters({}, 10, 10, 10, 0)), ZYN_OK);
     EXPECT_EQ(world().readIni(), "\n" + keys + "[EXCHANGE_DEFS]\n") << "each call adds one empty line before the keys";

@@ -42,16 +42,31 @@ TEST_F(Queries, NameGrammarAndLookupModes) {
         int32_t exchangeNumber; // 0: a zero record
     };
     const Case cases[] = {
-        {0, "exchange_5@ANYTHING", 1},  {0, "exchange_5@", 1},         {0, "x_5@NODE1", 1},
-        {0, "_5@NODE2", 1},             {0, "exchange5@NODE1", 0},     {0, "exchange_5", 0},
-        {0, "exchange_ 7@N", 7},        {0, "exchange_abc@N", 4},      {0, "exchange_1_2@N", 6},
-        {0, "exchange_-4@whatever", 5}, {0, "exchange_99@NODE1", 0},   {0, "exchange_5@NODE1@X", 1},
-        {1, "exchange_5@node1", 1},     {1, "exchange_5@NODE2", 2},    {1, "exchange_5@NODE3", 0},
-        {1, "exchange_5@", 0},          {1, "exchange_5@NODE1@X", 0},  {1, "exchange_3@NODE1", 0},
-        {1, "exchange_3@nOdE12", 3},    {1, "pre_fix_3@NODE12", 0},    {2, "exchange_5@NODE2", 1},
+        {0, "exchange_5@ANYTHING", 1},
+        {0, "exchange_5@", 1},
+        {0, "x_5@NODE1", 1},
+        {0, "_5@NODE2", 1},
+        {0, "exchange5@NODE1", 0},
+        {0, "exchange_5", 0},
+        {0, "exchange_ 7@N", 7},
+        {0, "exchange_abc@N", 4},
+        {0, "exchange_1_2@N", 6},
+        {0, "exchange_-4@whatever", 5},
+        {0, "exchange_99@NODE1", 0},
+        {0, "exchange_5@NODE1@X", 1},
+        {1, "exchange_5@node1", 1},
+        {1, "exchange_5@NODE2", 2},
+        {1, "exchange_5@NODE3", 0},
+        {1, "exchange_5@", 0},
+        {1, "exchange_5@NODE1@X", 0},
+        {1, "exchange_3@NODE1", 0},
+        {1, "exchange_3@nOdE12", 3},
+        {1, "pre_fix_3@NODE12", 0},
+        {2, "exchange_5@NODE2", 1},
         {-1, "exchange_5@NODE2", 1},
         // Over-long pieces designate nothing: 10 id characters, 32 producer characters.
-        {0, "exchange_0000000005@NODE1", 0}, {0, "exchange_000000005@NODE1", 1},
+        {0, "exchange_0000000005@NODE1", 0},
+        {0, "exchange_000000005@NODE1", 1},
         {1, "exchange_3@NODE12XXXXXXXXXXXXXXXXXXXXXXXXXX", 0},
     };
     for (int exchMap : {0, 1, 2, -1}) {
@@ -89,7 +104,8 @@ TEST_F(Queries, WholeTableIsCopiedInOrder) {
     ExchangeDef records[8];
     std::memset(records, 0xEE, sizeof records);
     EXPECT_EQ(ZYN_GetAllExchangesFromConfigFile(records), 3);
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(records[i].exchangeNumber, i + 1);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(records[i].exchangeNumber, i + 1);
     const auto* after = reinterpret_cast<const unsigned char*>(&records[7]);
     EXPECT_EQ(after[0], 0xEE) << "nothing is written past count x 92 bytes";
     EXPECT_EQ(ZYN_GetAllExchangesFromConfigFile(nullptr), 0);

@@ -29,7 +29,8 @@ protected:
     }
     uint32_t sleptFor(uint32_t milliseconds) const {
         uint32_t count = 0;
-        for (uint32_t sleep : const_cast<ServiceControl*>(this)->world().sleeps) count += sleep == milliseconds;
+        for (uint32_t sleep : const_cast<ServiceControl*>(this)->world().sleeps)
+            count += sleep == milliseconds;
         return count;
     }
     int32_t readByte() {
@@ -45,7 +46,8 @@ protected:
 
 TEST_F(ServiceControl, NotInstalledIsRefusedWithoutTouchingAnything) {
     attach();
-    for (auto operation : {ZYN_StartService, ZYN_StopService, ZYN_ResetService}) EXPECT_EQ(operation(), ZYN_E_NOT_INSTALLED);
+    for (auto operation : {ZYN_StartService, ZYN_StopService, ZYN_ResetService})
+        EXPECT_EQ(operation(), ZYN_E_NOT_INSTALLED);
     EXPECT_EQ(world().calls(fake::Op::StartService), 0);
     EXPECT_EQ(world().calls(fake::Op::ControlService), 0);
     EXPECT_TRUE(world().sleeps.empty());
@@ -54,7 +56,8 @@ TEST_F(ServiceControl, NotInstalledIsRefusedWithoutTouchingAnything) {
 TEST_F(ServiceControl, PlatformWithoutScmAnswersOne) {
     world().ntFamily = false;
     attach();
-    for (auto operation : {ZYN_StartService, ZYN_StopService, ZYN_ResetService}) EXPECT_EQ(operation(), ZYN_NO_SCM);
+    for (auto operation : {ZYN_StartService, ZYN_StopService, ZYN_ResetService})
+        EXPECT_EQ(operation(), ZYN_NO_SCM);
     EXPECT_EQ(world().calls(fake::Op::OpenManager), 0);
 }
 
@@ -66,7 +69,8 @@ TEST_F(ServiceControl, ManagerOrServiceThatCannotBeOpenedFails) {
         EXPECT_EQ(operation(), ZYN_E_FAILED);
     }
     service.openAccessDenied = platform::kServiceStart | platform::kServiceStop;
-    for (auto operation : {ZYN_StartService, ZYN_StopService, ZYN_ResetService}) EXPECT_EQ(operation(), ZYN_E_FAILED);
+    for (auto operation : {ZYN_StartService, ZYN_StopService, ZYN_ResetService})
+        EXPECT_EQ(operation(), ZYN_E_FAILED);
     EXPECT_EQ(service.starts, 0);
 }
 
@@ -122,8 +126,8 @@ struct StartRefusal {
 
 const StartRefusal kStartRefusals[] = {
     {"start refused", [](fake::FakeWorld&, fake::FakeService& s) { s.startError = 1058; }, ZYN_E_NOT_RUNNING},
-    {"windows directory unavailable", [](fake::FakeWorld& w, fake::FakeService&) { w.failAllCalls(fake::Op::ExpandWindir); },
-     ZYN_E_FAILED},
+    {"windows directory unavailable",
+     [](fake::FakeWorld& w, fake::FakeService&) { w.failAllCalls(fake::Op::ExpandWindir); }, ZYN_E_FAILED},
     {"service never leaves stopped",
      [](fake::FakeWorld& w, fake::FakeService& s) {
          s.onStart = [&w] { w.services[core::kServiceName].state = kServiceStopped; };
@@ -132,7 +136,8 @@ const StartRefusal kStartRefusals[] = {
     {"section never created", [](fake::FakeWorld&, fake::FakeService& s) { s.onStart = nullptr; }, ZYN_E_FAILED},
     {"no configuration file", [](fake::FakeWorld& w, fake::FakeService&) { std::filesystem::remove(w.iniPath()); },
      ZYN_E_NO_DEFINITIONS},
-    {"no definition lines", [](fake::FakeWorld& w, fake::FakeService&) { w.writeIni("EXCH_MAP = 0\n[EXCHANGE_DEFS]\n# none\n"); },
+    {"no definition lines",
+     [](fake::FakeWorld& w, fake::FakeService&) { w.writeIni("EXCH_MAP = 0\n[EXCHANGE_DEFS]\n# none\n"); },
      ZYN_E_NO_DEFINITIONS},
 };
 

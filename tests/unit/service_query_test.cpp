@@ -18,7 +18,8 @@ std::vector<uint8_t> replyWith(int32_t count, int entriesCarried) {
     reply[0] = 7;
     std::memcpy(reply.data() + 8, &count, 4);
     for (int i = 0; i < entriesCarried; ++i) {
-        for (int b = 0; b < 16; ++b) reply[12 + 16 * i + b] = static_cast<uint8_t>(i * 16 + b + 1);
+        for (int b = 0; b < 16; ++b)
+            reply[12 + 16 * i + b] = static_cast<uint8_t>(i * 16 + b + 1);
     }
     return reply;
 }
@@ -48,10 +49,10 @@ TEST_F(ServiceQuery, ReplyVariants) {
     struct Case {
         const char* what;
         std::optional<std::vector<uint8_t>> reply;
-        int32_t count;         // result of the count query
-        int32_t listResult;    // result of the list query
-        size_t entriesCopied;  // entries that carry bytes
-        size_t bytesWritten;   // bytes the list query writes
+        int32_t count;        // result of the count query
+        int32_t listResult;   // result of the list query
+        size_t entriesCopied; // entries that carry bytes
+        size_t bytesWritten;  // bytes the list query writes
     };
     std::vector<uint8_t> oversize(1405, 0);
     const Case cases[] = {
@@ -94,9 +95,9 @@ TEST_F(ServiceQuery, ServiceMissingOrStoppedSendsNothing) {
 }
 
 TEST_F(ServiceQuery, NetworkFailuresGiveUdpError) {
-    for (auto outcome : {platform::UdpOutcome::SocketFailed, platform::UdpOutcome::NoHostName,
-                         platform::UdpOutcome::NoAddress, platform::UdpOutcome::ConnectFailed,
-                         platform::UdpOutcome::SendFailed, platform::UdpOutcome::ReceiveFailed}) {
+    for (auto outcome :
+         {platform::UdpOutcome::SocketFailed, platform::UdpOutcome::NoHostName, platform::UdpOutcome::NoAddress,
+          platform::UdpOutcome::ConnectFailed, platform::UdpOutcome::SendFailed, platform::UdpOutcome::ReceiveFailed}) {
         world().udp.failWith = outcome;
         EXPECT_EQ(ZYN_GetNumberOfExchangesFromService(), ZYN_E_UDP);
     }
@@ -119,7 +120,8 @@ class RegistrySettings : public LibraryTest {
 protected:
     void store(const char* value, std::vector<uint8_t> bytes) { world().registry[core::kSettingsKey][value] = bytes; }
     static std::vector<uint8_t> dword(uint32_t v) {
-        return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+        return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                static_cast<uint8_t>(v >> 24)};
     }
 };
 

@@ -38,7 +38,8 @@ void deleteServiceEntry() {
         SERVICE_STATUS status{};
         if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
             ControlService(service, SERVICE_CONTROL_STOP, &status);
-            for (int i = 0; i < 50 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED; ++i) {
+            for (int i = 0; i < 50 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED;
+                 ++i) {
                 Sleep(100);
             }
         }
@@ -52,7 +53,8 @@ void printFile(const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "r");
     if (file == nullptr) return;
     char line[128];
-    while (std::fgets(line, sizeof line, file) != nullptr) std::printf("  | %s", line);
+    while (std::fgets(line, sizeof line, file) != nullptr)
+        std::printf("  | %s", line);
     std::printf("\n");
     std::fclose(file);
 }
@@ -91,9 +93,11 @@ void readExchange(const char* name, uint32_t offset, uint32_t count) {
     std::printf("  ZYN_GetExchange(%s, offset %u, %u bytes) -> %d", name, offset, count, static_cast<int>(result));
     if (result == ZYN_OK) {
         std::printf("; status %s; header", access.statusClear ? "clear" : "set");
-        for (int i = 0; i < 20; ++i) std::printf(" %02x", access.header[i]);
+        for (int i = 0; i < 20; ++i)
+            std::printf(" %02x", access.header[i]);
         std::printf(" ...; data");
-        for (uint32_t i = 0; i < count; ++i) std::printf(" %02x", data[i]);
+        for (uint32_t i = 0; i < count; ++i)
+            std::printf(" %02x", data[i]);
     }
     std::printf("\n");
 }
@@ -132,7 +136,8 @@ int main() {
     show("ZYN_AddStaticExchange(2, 16 bytes, NODE2)", ZYN_AddStaticExchange(definition(2, 16, "NODE2", 2)));
     show("ZYN_AddStaticExchange(3, 8 bytes, NODE3)", ZYN_AddStaticExchange(definition(3, 8, "NODE3", 3)));
     show("ZYN_AddStaticExchange(exchange 2 again)", ZYN_AddStaticExchange(definition(2, 16, "NODE2", 2)));
-    show("ZYN_ChangeStaticExchangeParams(exchange_2@NODE2 -> 32 bytes)", ZYN_ChangeStaticExchangeParams(definition(2, 32, "NODE2", 2)));
+    show("ZYN_ChangeStaticExchangeParams(exchange_2@NODE2 -> 32 bytes)",
+         ZYN_ChangeStaticExchangeParams(definition(2, 32, "NODE2", 2)));
     char doomed[] = "exchange_3@node3";
     show("ZYN_DeleteStaticExchange(\"exchange_3@node3\")", ZYN_DeleteStaticExchange(doomed));
     std::printf("  zyn.ini now reads:\n");
@@ -156,7 +161,8 @@ int main() {
     show("ZYN_PutExchange(exchange_1@NODE1, offset 4, \"hello\")", ZYN_PutExchange(&access, "hello"));
     readExchange("exchange_1@NODE1", 0, 12);
     readExchange("exchange_1@NODE1", 60, 8);
-    std::printf("  ZYN_GetExchangePtr(exchange_1@NODE1) -> %s\n", ZYN_GetExchangePtr(&access) != nullptr ? "page address" : "0");
+    std::printf("  ZYN_GetExchangePtr(exchange_1@NODE1) -> %s\n",
+                ZYN_GetExchangePtr(&access) != nullptr ? "page address" : "0");
 
     step("Ask the running service for its exchange list over UDP");
     int32_t fromService = ZYN_GetNumberOfExchangesFromService();
@@ -165,7 +171,8 @@ int main() {
     show("ZYN_GetAllExchangesFromService(area)", ZYN_GetAllExchangesFromService(entries));
     for (int32_t i = 0; i >= 0 && i < fromService && i < ZYN_SERVICE_MAX_ENTRIES; ++i) {
         std::printf("  entry %d:", static_cast<int>(i));
-        for (int b = 0; b < ZYN_SERVICE_ENTRY_SIZE; ++b) std::printf(" %02x", entries[i * ZYN_SERVICE_ENTRY_SIZE + b]);
+        for (int b = 0; b < ZYN_SERVICE_ENTRY_SIZE; ++b)
+            std::printf(" %02x", entries[i * ZYN_SERVICE_ENTRY_SIZE + b]);
         std::printf("\n");
     }
 

@@ -15,7 +15,9 @@ FILE* stream(FileHandle file) { return static_cast<FILE*>(file); }
 
 FileHandle openFile(const char* path, const char* mode) { return std::fopen(path, mode); }
 
-bool readPiece(FileHandle file, char* buffer, int capacity) { return std::fgets(buffer, capacity, stream(file)) != nullptr; }
+bool readPiece(FileHandle file, char* buffer, int capacity) {
+    return std::fgets(buffer, capacity, stream(file)) != nullptr;
+}
 
 bool writeText(FileHandle file, const char* text, size_t length) {
     return std::fwrite(text, 1, length, stream(file)) == length;
@@ -42,8 +44,8 @@ bool replaceFile(const char* target, const char* replacement) {
             return true;
         }
         DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_UNABLE_TO_REMOVE_REPLACED &&
-            error != ERROR_LOCK_VIOLATION) {
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+            error != ERROR_UNABLE_TO_REMOVE_REPLACED && error != ERROR_LOCK_VIOLATION) {
             return false;
         }
         Sleep(kReplaceRetryMilliseconds);

@@ -21,7 +21,9 @@ void copyStatus(const SERVICE_STATUS& from, ServiceStatus& to) {
 
 Handle openServiceManager(uint32_t access) { return OpenSCManagerA(nullptr, nullptr, access); }
 
-Handle openService(Handle manager, const char* name, uint32_t access) { return OpenServiceA(sc(manager), name, access); }
+Handle openService(Handle manager, const char* name, uint32_t access) {
+    return OpenServiceA(sc(manager), name, access);
+}
 
 Handle createService(Handle manager, const char* name, const char* displayName, uint32_t access,
                      const char* executablePath) {

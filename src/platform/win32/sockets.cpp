@@ -31,7 +31,8 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
     char hostName[128] = {};
     if (gethostname(hostName, sizeof hostName) != 0) return UdpOutcome::NoHostName;
     hostent* host = gethostbyname(hostName);
-    if (host == nullptr || host->h_addr_list == nullptr || host->h_addr_list[0] == nullptr) return UdpOutcome::NoAddress;
+    if (host == nullptr || host->h_addr_list == nullptr || host->h_addr_list[0] == nullptr)
+        return UdpOutcome::NoAddress;
 
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -51,7 +52,8 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
     int ready = select(0, &readable, nullptr, nullptr, &timeout);
     if (ready == 0) return UdpOutcome::TimedOut;
     if (ready == SOCKET_ERROR) return UdpOutcome::ReceiveFailed;
-    int length = recvfrom(guard.socket, static_cast<char*>(reply), static_cast<int>(replyCapacity), 0, nullptr, nullptr);
+    int length =
+        recvfrom(guard.socket, static_cast<char*>(reply), static_cast<int>(replyCapacity), 0, nullptr, nullptr);
     if (length == SOCKET_ERROR) return UdpOutcome::ReceiveFailed; // also a datagram longer than the buffer
     received = static_cast<size_t>(length);
     return UdpOutcome::Received;
