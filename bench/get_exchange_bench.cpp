@@ -7,8 +7,10 @@
 #include <cstring>
 #include <string>
 
+#include "client_support.h"
 #include "trvzyn32.h"
 
+namespace zyn {
 namespace {
 
 constexpr char kServiceName[] = "ZYN Service";
@@ -20,31 +22,6 @@ double nowSeconds() {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&counter);
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string besideThisProgram(const char* fileName) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1) + fileName;
-}
-
-void deleteServiceEntry() {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (manager == nullptr) return;
-    if (SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS | DELETE)) {
-        SERVICE_STATUS status{};
-        if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
-            ControlService(service, SERVICE_CONTROL_STOP, &status);
-            for (int i = 0; i < 50 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED;
-                 ++i) {
-                Sleep(100);
-            }
-        }
-        DeleteService(service);
-        CloseServiceHandle(service);
-    }
-    CloseServiceHandle(manager);
 }
 
 // What ZYN_GetExchange must do in any case, done directly.
@@ -77,9 +54,11 @@ double libraryCalls(ExchangeAccess& access, unsigned char* data, int& failures) 
 }
 
 } // namespace
+} // namespace zyn
 
 int main() {
-    deleteServiceEntry();
+    using namespace zyn;
+    client::deleteServiceEntry(kServiceName);
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, sizeof windows);
     const std::string ini = std::string(windows) + "\\zyn.ini";
@@ -88,9 +67,10 @@ int main() {
                    file);
         std::fclose(file);
     }
-    if (ZYN_InitService(besideThisProgram("zyn_reference_service.exe").c_str()) != 1 || ZYN_StartService() != ZYN_OK) {
+    if (ZYN_InitService(client::besideThisProgram("zyn_reference_service.exe").c_str()) != 1 ||
+        ZYN_StartService() != ZYN_OK) {
         std::printf("the reference service could not be started\n");
-        deleteServiceEntry();
+        client::deleteServiceEntry(kServiceName);
         return 1;
     }
 
@@ -120,7 +100,7 @@ int main() {
 
     CloseHandle(mutex);
     ZYN_StopService();
-    deleteServiceEntry();
+    client::deleteServiceEntry(kServiceName);
     std::remove(ini.c_str());
     return failures == 0 ? 0 : 1;
 }

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <string>
 
+#include "client_support.h"
 #include "trvzyn32.h"
 
+namespace zyn {
 namespace {
 
 constexpr char kServiceName[] = "ZYN Service";
@@ -16,38 +18,6 @@ constexpr char kServiceName[] = "ZYN Service";
 void step(const char* text) { std::printf("\n== %s\n", text); }
 
 void show(const char* call, int32_t result) { std::printf("  %-58s -> %d\n", call, static_cast<int>(result)); }
-
-std::string besideThisProgram(const char* fileName) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1) + fileName;
-}
-
-std::string windowsFile(const char* fileName) {
-    char folder[MAX_PATH] = {};
-    GetWindowsDirectoryA(folder, sizeof folder);
-    return std::string(folder) + "\\" + fileName;
-}
-
-// The library does not remove the service entry; an installer does it through the manager.
-void deleteServiceEntry() {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (manager == nullptr) return;
-    if (SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS | DELETE)) {
-        SERVICE_STATUS status{};
-        if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
-            ControlService(service, SERVICE_CONTROL_STOP, &status);
-            for (int i = 0; i < 50 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED;
-                 ++i) {
-                Sleep(100);
-            }
-        }
-        DeleteService(service);
-        CloseServiceHandle(service);
-    }
-    CloseServiceHandle(manager);
-}
 
 void printFile(const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "r");
@@ -103,12 +73,14 @@ void readExchange(const char* name, uint32_t offset, uint32_t count) {
 }
 
 } // namespace
+} // namespace zyn
 
 int main() {
+    using namespace zyn;
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const std::string servicePath = besideThisProgram("zyn_reference_service.exe");
-    deleteServiceEntry();
-    std::remove(windowsFile("zyn.ini").c_str());
+    const std::string servicePath = client::besideThisProgram("zyn_reference_service.exe");
+    client::deleteServiceEntry(kServiceName);
+    std::remove(client::windowsFile("zyn.ini").c_str());
 
     step("The library is loaded; nothing is installed yet");
     show("ZYN_Init()", ZYN_Init());
@@ -141,7 +113,7 @@ int main() {
     char doomed[] = "exchange_3@node3";
     show("ZYN_DeleteStaticExchange(\"exchange_3@node3\")", ZYN_DeleteStaticExchange(doomed));
     std::printf("  zyn.ini now reads:\n");
-    printFile(windowsFile("zyn.ini"));
+    printFile(client::windowsFile("zyn.ini"));
     listConfiguredExchanges();
 
     step("Start the service: the library attaches to its shared memory and reloads");
@@ -188,7 +160,7 @@ int main() {
     show("ZYN_StopService() (already stopped)", ZYN_StopService());
     show("ZYN_RemoveService() (does nothing)", ZYN_RemoveService());
 
-    deleteServiceEntry();
+    client::deleteServiceEntry(kServiceName);
     std::printf("\nThe service entry was deleted again; the demo is done.\n");
     return 0;
 }
