@@ -33,19 +33,25 @@ namespace {
 // Another program may hold zyn.ini open for a moment (a reader that does not take the mutex).
 constexpr int kReplaceAttempts = 20;
 constexpr DWORD kReplaceRetryMilliseconds = 50;
+
+// The new file takes over the old one's access rights, as an in-place rewrite would keep them.
+void copyAccessRights(const char* from, const char* to) {
+    alignas(void*) unsigned char descriptor[4096];
+    DWORD needed = 0;
+    if (GetFileSecurityA(from, DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor, &needed)) {
+        SetFileSecurityA(to, DACL_SECURITY_INFORMATION, descriptor);
+    }
+}
 } // namespace
 
 bool replaceFile(const char* target, const char* replacement) {
+    // A rename over the target is the one step that never leaves the target missing or torn;
+    // ReplaceFile is not one step everywhere (it may move the target away first).
+    copyAccessRights(target, replacement);
     for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
-        if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) {
-            if (MoveFileExA(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-        } else if (ReplaceFileA(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-            // ReplaceFile keeps the target's security and attributes.
-            return true;
-        }
+        if (MoveFileExA(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
-            error != ERROR_UNABLE_TO_REMOVE_REPLACED && error != ERROR_LOCK_VIOLATION) {
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION) {
             return false;
         }
         Sleep(kReplaceRetryMilliseconds);

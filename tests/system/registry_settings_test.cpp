@@ -1,0 +1,168 @@
+// registry_settings_test.cpp - ZYN_ThirdPartyAppsAllowed and ZYN_GetMaxExchangeSize against the
+// real registry: the values under HKEY_LOCAL_MACHINE\Software\Torvane\Zynet as a setup program
+// or an administrator would store them, their defaults, and a change seen by the next call.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "support/loaded_library.h"
+#include "trvzyn32.h"
+
+namespace {
+
+using namespace zyn::test;
+
+constexpr char kVendorKey[] = "Software\\Torvane";
+constexpr char kSettingsKey[] = "Software\\Torvane\\Zynet";
+constexpr char kThirdPartyApps[] = "Third Party Apps Allowed";
+constexpr char kMaxExchangeSize[] = "Max Exchange Size";
+
+bool keyExists(const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The settings key, created for a test and deleted after it, with the vendor key above it when
+// the test created that too.
+class RegistrySettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); // what an earlier run that crashed left
+        vendorKeyExisted_ = keyExists(kVendorKey);
+    }
+    void TearDown() override {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        if (!vendorKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVendorKey);
+        EXPECT_FALSE(keyExists(kSettingsKey)) << "the test left the settings key behind";
+    }
+
+    void createKey() {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+
+    void setValue(const char* name, DWORD type, const std::vector<uint8_t>& data) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        const LONG stored = RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+        RegCloseKey(key);
+        ASSERT_EQ(stored, ERROR_SUCCESS) << name;
+    }
+
+    void setDword(const char* name, uint32_t value) {
+        std::vector<uint8_t> data(sizeof value);
+        std::memcpy(data.data(), &value, sizeof value);
+        setValue(name, REG_DWORD, data);
+    }
+
+    void deleteValue(const char* name) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+        RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    }
+
+private:
+    bool vendorKeyExisted_ = false;
+};
+
+struct StoredValue {
+    DWORD type;
+    std::vector<uint8_t> data;
+};
+
+std::vector<uint8_t> littleEndian(uint64_t value, size_t bytes) {
+    std::vector<uint8_t> data(bytes);
+    for (size_t i = 0; i < bytes; ++i)
+        data[i] = static_cast<uint8_t>(value >> (8 * i));
+    return data;
+}
+StoredValue dword(uint32_t value) { return {REG_DWORD, littleEndian(value, 4)}; }
+
+struct SettingsCase {
+    const char* name;
+    bool key;                         // whether the settings key exists
+    std::vector<StoredValue> stored;  // "Third Party Apps Allowed", then "Max Exchange Size"; none: absent
+    int32_t thirdPartyAppsAllowed;
+    int32_t maxExchangeSize;
+};
+
+class StoredSettingsTest : public RegistrySettingsTest, public ::testing::WithParamInterface<SettingsCase> {};
+
+TEST_P(StoredSettingsTest, EachValueIsReadOrDefaulted) {
+    const SettingsCase& row = GetParam();
+    if (row.key) createKey();
+    if (!row.stored.empty()) {
+        setValue(kThirdPartyApps, row.stored[0].type, row.stored[0].data);
+        setValue(kMaxExchangeSize, row.stored[1].type, row.stored[1].data);
+    }
+    LoadedLibrary library;
+    EXPECT_EQ(ZYN_EXPORT(library, ZYN_ThirdPartyAppsAllowed)(), row.thirdPartyAppsAllowed);
+    EXPECT_EQ(ZYN_EXPORT(library, ZYN_GetMaxExchangeSize)(), row.maxExchangeSize);
+}
+
+const SettingsCase kSettings[] = {
+    {"NoKey", false, {}, 1, 1024},
+    {"KeyWithoutValues", true, {}, 1, 1024},
+    {"Zero", true, {dword(0), dword(0)}, 0, 1024},
+    {"Five", true, {dword(5), dword(5)}, 5, 5},
+    {"Thousand", true, {dword(1000), dword(1000)}, 1000, 1000},
+    {"NegativeAsStored", true, {dword(0xFFFFFFFFu), dword(0xFFFFFF9Cu)}, -1, -100},
+    {"EightByteQword", true, {{REG_QWORD, littleEndian(5, 8)}, {REG_QWORD, littleEndian(1000, 8)}}, 1, 1024},
+    {"EightByteBinary", true, {{REG_BINARY, littleEndian(5, 8)}, {REG_BINARY, littleEndian(1000, 8)}}, 1, 1024},
+    // The type is not looked at: four bytes of any type are the number.
+    {"FourByteBinary", true, {{REG_BINARY, littleEndian(7, 4)}, {REG_BINARY, littleEndian(1000, 4)}}, 7, 1000},
+    // Fewer bytes lie over the low bytes of the initial value (1 and 0).
+    {"TwoByteBinary", true, {{REG_BINARY, {0x34, 0x12}}, {REG_BINARY, {0x34, 0x12}}}, 0x1234, 0x1234},
+    {"EmptyBinary", true, {{REG_BINARY, {}}, {REG_BINARY, {}}}, 1, 1024},
+};
+INSTANTIATE_TEST_SUITE_P(Values, StoredSettingsTest, ::testing::ValuesIn(kSettings),
+                         [](const ::testing::TestParamInfo<SettingsCase>& info) { return info.param.name; });
+
+// The values are read on every call: a change in the registry shows at the next call of the
+// library that stays loaded.
+TEST_F(RegistrySettingsTest, ChangeIsSeenByTheNextCall) {
+    LoadedLibrary library;
+    const auto thirdPartyApps = ZYN_EXPORT(library, ZYN_ThirdPartyAppsAllowed);
+    const auto maxExchangeSize = ZYN_EXPORT(library, ZYN_GetMaxExchangeSize);
+    EXPECT_EQ(thirdPartyApps(), 1);
+    EXPECT_EQ(maxExchangeSize(), 1024);
+
+    setDword(kThirdPartyApps, 5);
+    setDword(kMaxExchangeSize, 5);
+    EXPECT_EQ(thirdPartyApps(), 5);
+    EXPECT_EQ(maxExchangeSize(), 5);
+
+    setDword(kThirdPartyApps, 0);
+    setDword(kMaxExchangeSize, 1000);
+    EXPECT_EQ(thirdPartyApps(), 0);
+    EXPECT_EQ(maxExchangeSize(), 1000);
+
+    setDword(kMaxExchangeSize, 0);
+    EXPECT_EQ(maxExchangeSize(), 1024);
+
+    setValue(kThirdPartyApps, REG_QWORD, littleEndian(9, 8));
+    EXPECT_EQ(thirdPartyApps(), 1);
+
+    setDword(kThirdPartyApps, 9);
+    deleteValue(kMaxExchangeSize);
+    EXPECT_EQ(thirdPartyApps(), 9);
+    EXPECT_EQ(maxExchangeSize(), 1024);
+
+    ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey), ERROR_SUCCESS);
+    EXPECT_EQ(thirdPartyApps(), 1);
+    EXPECT_EQ(maxExchangeSize(), 1024);
+}
+
+} // namespace
