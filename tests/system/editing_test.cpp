@@ -268,7 +268,8 @@ const WrittenFormCase kWrittenForms[] = {
     {"LargestValues",
      definition(64, 400, 1073741823, "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234", "ABCDEFGHIJKLMNOPQRSTUVWXYZ56789", 7, 5532,
                 2147483647),
-     "64\t400\t1073741823\tABCDEFGHIJKLMNOPQRSTUVWXYZ01234\tABCDEFGHIJKLMNOPQRSTUVWXYZ56789\tT,M,S,P=5532,E=2147483647"},
+     "64\t400\t1073741823\tABCDEFGHIJKLMNOPQRSTUVWXYZ01234\tABCDEFGHIJKLMNOPQRSTUVWXYZ56789\tT,M,S,P=5532,E="
+     "2147483647"},
 };
 INSTANTIATE_TEST_SUITE_P(Definitions, WrittenFormTest, ::testing::ValuesIn(kWrittenForms),
                          [](const ::testing::TestParamInfo<WrittenFormCase>& info) { return info.param.name; });
@@ -884,8 +885,8 @@ TEST_P(InterruptedRewriteTest, KilledEditorLeavesTheOldOrTheNewContent) {
         const std::string scratch = scratchBytes();
         const bool whole = now == first || now == second;
         const char* iniState = whole ? "whole" : now == kNoFile ? "missing" : "other";
-        const char* scratchState = scratch.empty()                                            ? "empty"
-                                   : scratch == kNoFile                                       ? "missing"
+        const char* scratchState = scratch.empty()                                             ? "empty"
+                                   : scratch == kNoFile                                        ? "missing"
                                    : (scratch == first || scratch == second) && scratch != now ? "new content"
                                                                                                : "other";
         ++outcomes[std::string("zyn.ini ") + iniState + ", scratch file " + scratchState];
@@ -898,8 +899,8 @@ TEST_P(InterruptedRewriteTest, KilledEditorLeavesTheOldOrTheNewContent) {
         }
     }
     const std::vector<std::string> leftBehind = filesLeftBehind(filesBefore);
-    std::printf("%s: %d kills (seed %u, delays 0..%lld ms), editor finished first %d times:\n", row.name, kKills,
-                seed, spanMs, finished);
+    std::printf("%s: %d kills (seed %u, delays 0..%lld ms), editor finished first %d times:\n", row.name, kKills, seed,
+                spanMs, finished);
     for (const auto& [outcome, times] : outcomes)
         std::printf("  %3d x %s\n", times, outcome.c_str());
     std::printf("  %zu files left behind in the Windows directory%s%s\n", leftBehind.size(),

@@ -44,17 +44,17 @@ protected:
 
     void createKey() {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         RegCloseKey(key);
     }
 
     void setValue(const char* name, DWORD type, const std::vector<uint8_t>& data) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         const LONG stored = RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
         RegCloseKey(key);
         ASSERT_EQ(stored, ERROR_SUCCESS) << name;
@@ -92,8 +92,8 @@ StoredValue dword(uint32_t value) { return {REG_DWORD, littleEndian(value, 4)}; 
 
 struct SettingsCase {
     const char* name;
-    bool key;                         // whether the settings key exists
-    std::vector<StoredValue> stored;  // "Third Party Apps Allowed", then "Max Exchange Size"; none: absent
+    bool key;                        // whether the settings key exists
+    std::vector<StoredValue> stored; // "Third Party Apps Allowed", then "Max Exchange Size"; none: absent
     int32_t thirdPartyAppsAllowed;
     int32_t maxExchangeSize;
 };
