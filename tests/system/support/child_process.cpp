@@ -1,16 +1,12 @@
-// peer_process.cpp - starting zyn_test_peer.exe with its stdout on a pipe.
-#include "support/peer_process.h"
+// child_process.cpp - starting a program of the test's folder with its stdout on a pipe.
+#include "support/child_process.h"
 
 #include "support/system_error.h"
 #include "support/test_paths.h"
 
 namespace zyn::test {
 
-namespace {
-constexpr DWORD kPeerTimeoutMs = 30000;
-} // namespace
-
-PeerProcess::PeerProcess(const std::string& arguments) {
+ChildProcess::ChildProcess(const char* program, const std::string& arguments) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
@@ -26,7 +22,7 @@ PeerProcess::PeerProcess(const std::string& arguments) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = childEnd.get();
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::string commandLine = "\"" + executableDirectory() + "\\zyn_test_peer.exe\" " + arguments;
+    std::string commandLine = "\"" + executableDirectory() + "\\" + program + "\" " + arguments;
     PROCESS_INFORMATION info{};
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
         throwLastError("CreateProcessA " + commandLine);
@@ -35,20 +31,17 @@ PeerProcess::PeerProcess(const std::string& arguments) {
     process_.reset(info.hProcess);
 }
 
-PeerProcess::~PeerProcess() {
-    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.get(), 1);
-        WaitForSingleObject(process_.get(), kPeerTimeoutMs);
-    }
+ChildProcess::~ChildProcess() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) kill(1);
 }
 
-// The write end closes when the peer ends, which ends a read that would otherwise block.
-bool PeerProcess::readChar(char& c) {
+// The write end closes when the child ends, which ends a read that would otherwise block.
+bool ChildProcess::readChar(char& c) {
     DWORD read = 0;
     return ReadFile(output_.get(), &c, 1, &read, nullptr) && read == 1;
 }
 
-std::string PeerProcess::readLine() {
+std::string ChildProcess::readLine() {
     std::string line;
     for (char c = 0; readChar(c) && c != '\n';) {
         if (c != '\r') line += c;
@@ -56,7 +49,7 @@ std::string PeerProcess::readLine() {
     return line;
 }
 
-std::string PeerProcess::readToEnd() {
+std::string ChildProcess::readToEnd() {
     std::string text;
     for (char c = 0; readChar(c);) {
         if (c != '\r') text += c;
@@ -64,18 +57,23 @@ std::string PeerProcess::readToEnd() {
     return text;
 }
 
-DWORD PeerProcess::wait() {
-    if (WaitForSingleObject(process_.get(), kPeerTimeoutMs) != WAIT_OBJECT_0) throwLastError("waiting for the peer");
+DWORD ChildProcess::wait(DWORD timeoutMs) {
+    if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) throwLastError("waiting for a child process");
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(process_.get(), &exitCode)) throwLastError("GetExitCodeProcess");
     return exitCode;
 }
 
-PeerResult runPeer(const std::string& arguments) {
-    PeerProcess peer(arguments);
-    PeerResult result;
-    result.output = peer.readToEnd();
-    result.exitCode = peer.wait();
+void ChildProcess::kill(DWORD exitCode) {
+    TerminateProcess(process_.get(), exitCode);
+    WaitForSingleObject(process_.get(), kTimeoutMs);
+}
+
+ChildResult ChildProcess::run(const char* program, const std::string& arguments) {
+    ChildProcess child(program, arguments);
+    ChildResult result;
+    result.output = child.readToEnd();
+    result.exitCode = child.wait();
     return result;
 }
 
