@@ -26,9 +26,9 @@ FakeWorldScope::~FakeWorldScope() {
 }
 
 FakeWorld::FakeWorld() {
-    char pattern[] = "/tmp/zyn-fake-windir-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    windowsDirectory = made != nullptr ? made : "/tmp";
+    std::string pattern = (std::filesystem::temp_directory_path() / "zyn-fake-windir-XXXXXX").string();
+    const char* made = mkdtemp(pattern.data());
+    windowsDirectory = made != nullptr ? std::filesystem::path(made) : std::filesystem::temp_directory_path();
 }
 
 FakeWorld::~FakeWorld() {
