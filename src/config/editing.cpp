@@ -117,6 +117,7 @@ int32_t checkDefinition(const core::LibraryState& state, const ExchangeDef& defi
 int32_t addStaticExchange(core::LibraryState& state, const ExchangeDef& definition) {
     if (int32_t refused = checkDefinition(state, definition); refused != 0) return refused;
     if (nameTaken(state, asLoaded(definition), std::nullopt)) return ZYN_E_DUPLICATE;
+    // Without a configuration path there is no file to add to, as there is none to delete from.
     if (state.configPathValid == 0) return ZYN_E_NOT_FOUND;
     DefinitionEdit edit = editFor(state);
     edit.append = &definition;

@@ -112,6 +112,7 @@ int32_t setServiceConfigParams(core::LibraryState& state, const ServiceConfigPar
     if (!checkAndStoreNumbers(state.params, params)) return ZYN_E_PARAMETER;
 
     char scratchPath[core::kConfigPathSize];
+    // Without the Windows directory there is neither a file to rewrite nor a scratch file.
     if (state.configPathValid == 0 || !core::windowsDirectoryPath(scratchPath, sizeof scratchPath, kScratchFileName)) {
         return ZYN_E_NOT_FOUND;
     }

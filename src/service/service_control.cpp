@@ -81,6 +81,8 @@ int32_t StartServiceAndAttach(core::LibraryState& state, platform::Handle servic
         state.view.reset();
         return ZYN_E_FAILED;
     }
+    // The old view is released exactly once before the new one takes its place; the page table
+    // holds offsets, so it never points into a view that is gone.
     state.view.reset();
     state.view = platform::ScopedView(platform::mapWholeSection(state.mappingHandle.get()));
     if (int32_t result = config::ReloadConfiguration(state, true); result != ZYN_OK) return result;
@@ -89,6 +91,7 @@ int32_t StartServiceAndAttach(core::LibraryState& state, platform::Handle servic
 }
 
 int32_t initService(const char* executablePath) {
+    // No path, no service: the manager is not asked to create an entry that could never start.
     if (executablePath == nullptr) return 0;
     ServiceHandle manager(platform::openServiceManager(platform::kScManagerAllAccess));
     if (!manager) return 0;
