@@ -63,7 +63,7 @@ typedef struct ExchangeDef {
 typedef struct ExchangeAccess {
     char exchangeName[ZYN_EXCHANGE_NAME_SIZE]; /* "exchange_<id>@<producer>" */
     uint32_t offset;                           /* first data byte */
-    uint32_t* lengthPtr;                       /* byte count; read, never written */
+    uint32_t* lengthPtr;                       /* byte count; read, never written; null gives ZYN_E_PARAMETER */
     uint8_t header[ZYN_PAGE_HEADER_SIZE];      /* page header; bytes 12 to 19 are written by ZYN_PutExchange */
     uint32_t statusClear;                      /* 1 when the exchange's status byte is 0 */
 } ExchangeAccess;
