@@ -30,7 +30,7 @@ std::string_view optionValueText(std::string_view token) {
     size_t i = 1;
     while (i < token.size() && (token[i] == ' ' || token[i] == '='))
         ++i;
-    return token.substr(i);
+    return subview(token, i);
 }
 
 bool fitsInt32(int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }

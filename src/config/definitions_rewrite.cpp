@@ -61,7 +61,7 @@ EditOutcome rewriteDefinitions(const char* configPath, const char* scratchPath, 
             continue;
         }
         const bool endsLine = !text.empty() && text.back() == '\n';
-        std::string_view content = endsLine ? text.substr(0, text.size() - 1) : text;
+        std::string_view content = endsLine ? subview(text, 0, text.size() - 1) : text;
         if (droppingRestOfLine) {
             droppingRestOfLine = !endsLine;
             pendingLineEnd = endsLine;

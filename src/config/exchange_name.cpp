@@ -13,8 +13,8 @@ bool parseExchangeName(std::string_view name, ExchangeName& out) {
     if (underscore == std::string_view::npos) return false;
     size_t at = name.find('@', underscore + 1);
     if (at == std::string_view::npos) return false;
-    std::string_view idText = name.substr(underscore + 1, at - underscore - 1);
-    std::string_view producer = name.substr(at + 1);
+    std::string_view idText = subview(name, underscore + 1, at - underscore - 1);
+    std::string_view producer = subview(name, at + 1);
     if (idText.size() > kMaxIdText || producer.size() > kMaxProducerText) return false;
     // Nine characters hold no number beyond the 32-bit range.
     out.id = static_cast<int32_t>(decimalValue(idText));

@@ -15,7 +15,7 @@ int headerKeyCode(std::string_view upperKey) {
     if (upperKey.empty()) return kKeyNone;
     size_t at = kKeyTable.find(upperKey);
     if (at == std::string_view::npos || at == 0) return kKeyNone;
-    int64_t code = hexadecimalValue(kKeyTable.substr(at - 1));
+    int64_t code = hexadecimalValue(subview(kKeyTable, at - 1));
     return code < 0 ? kKeyNone : static_cast<int>(code);
 }
 

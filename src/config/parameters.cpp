@@ -35,7 +35,7 @@ bool validAddress(const char (&entry)[kMulticastTextSize]) {
     if (length > kMaxMulticastText) return false;
     std::string_view text(entry, length);
     if (!text.starts_with(kMulticastPrefix)) return false;
-    int64_t group = decimalValue(text.substr(kMulticastPrefix.size()));
+    int64_t group = decimalValue(subview(text, kMulticastPrefix.size()));
     return group >= kMinMulticastGroup && group <= kMaxMulticastGroup;
 }
 

@@ -52,8 +52,8 @@ std::string_view nextToken(std::string_view& rest, std::string_view separators) 
         return {};
     }
     size_t end = rest.find_first_of(separators, start);
-    std::string_view token = rest.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+    std::string_view token = subview(rest, start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    rest = end == std::string_view::npos ? std::string_view{} : subview(rest, end + 1);
     return token;
 }
 

@@ -10,6 +10,13 @@ namespace zyn::config {
 // that does not fit in 32 bits stays recognisably out of every 32-bit range.
 constexpr int64_t kDecimalLimit = int64_t{1} << 40;
 
+// The part of `text` from `position` (at most `count` characters), empty when `position` lies
+// beyond it. Unlike substr it never throws: the library is built without exceptions.
+constexpr std::string_view subview(std::string_view text, size_t position, size_t count = std::string_view::npos) {
+    if (position >= text.size()) return {};
+    return {text.data() + position, count < text.size() - position ? count : text.size() - position};
+}
+
 // Leading white space skipped, an optional sign, then the digits up to the first other
 // character; 0 without digits.
 int64_t decimalValue(std::string_view text);

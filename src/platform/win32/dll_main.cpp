@@ -5,20 +5,10 @@
 #include "core/library_state.h"
 #include "core/lifecycle.h"
 
-namespace __gnu_cxx {
-// The C++ runtime linked into the DLL allocates its emergency exception buffer when the DLL's
-// static objects are built and never frees it by itself: without this, every FreeLibrary leaks it.
-void __freeres() noexcept;
-} // namespace __gnu_cxx
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) noexcept {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) noexcept {
     switch (reason) {
     case DLL_PROCESS_ATTACH: zyn::core::processAttach(zyn::core::libraryState()); break;
-    case DLL_PROCESS_DETACH:
-        zyn::core::processDetach(zyn::core::libraryState());
-        // Only on FreeLibrary: at process exit the memory goes with the process.
-        if (reserved == nullptr) __gnu_cxx::__freeres();
-        break;
+    case DLL_PROCESS_DETACH: zyn::core::processDetach(zyn::core::libraryState()); break;
     default: break; // thread attach and detach, and any other reason: nothing
     }
     return TRUE;
