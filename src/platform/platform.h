@@ -144,12 +144,11 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
 // reads as "\n" whichever platform wrote it.
 using FileHandle = void*;
 
-// Modes are the C library's text modes: "r", "w", "w+", "r+". Null on failure.
+// Modes are the C library's text modes "r" and "w". Null on failure.
 FileHandle openFile(const char* path, const char* mode);
 // Reads one piece as fgets does: up to the next "\n" (kept) or capacity - 1 characters. False at end.
 bool readPiece(FileHandle file, char* buffer, int capacity);
 bool writeText(FileHandle file, const char* text, size_t length);
-bool rewindFile(FileHandle file);
 // Flushes the C library's buffer and asks the system to put the data on disk.
 bool flushToDisk(FileHandle file);
 // False when the final flush failed.
@@ -157,7 +156,6 @@ bool closeFile(FileHandle file);
 // Puts `replacement` in the place of `target` in one step: afterwards `target` names either its
 // old or its new content, never a mixture. `target` need not exist.
 bool replaceFile(const char* target, const char* replacement);
-bool removeFile(const char* path);
 bool fileExists(const char* path);
 
 } // namespace zyn::platform

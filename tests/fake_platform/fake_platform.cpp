@@ -432,8 +432,6 @@ bool writeText(FileHandle file, const char* text, size_t length) {
     return std::fwrite(text, 1, length, static_cast<FILE*>(file)) == length;
 }
 
-bool rewindFile(FileHandle file) { return std::fseek(static_cast<FILE*>(file), 0, SEEK_SET) == 0; }
-
 bool flushToDisk(FileHandle file) {
     if (world().shouldFail(Op::FileFlush)) return false;
     return std::fflush(static_cast<FILE*>(file)) == 0;
@@ -452,8 +450,6 @@ bool replaceFile(const char* target, const char* replacement) {
     if (world().shouldFail(Op::FileReplace)) return false;
     return std::rename(hostPath(replacement).c_str(), hostPath(target).c_str()) == 0;
 }
-
-bool removeFile(const char* path) { return std::remove(hostPath(path).c_str()) == 0; }
 
 bool fileExists(const char* path) { return std::filesystem::exists(hostPath(path)); }
 

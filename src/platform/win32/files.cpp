@@ -23,8 +23,6 @@ bool writeText(FileHandle file, const char* text, size_t length) {
     return std::fwrite(text, 1, length, stream(file)) == length;
 }
 
-bool rewindFile(FileHandle file) { return std::fseek(stream(file), 0, SEEK_SET) == 0; }
-
 bool flushToDisk(FileHandle file) { return std::fflush(stream(file)) == 0 && _commit(_fileno(stream(file))) == 0; }
 
 bool closeFile(FileHandle file) { return std::fclose(stream(file)) == 0; }
@@ -58,8 +56,6 @@ bool replaceFile(const char* target, const char* replacement) {
     }
     return false;
 }
-
-bool removeFile(const char* path) { return DeleteFileA(path) != FALSE; }
 
 bool fileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
