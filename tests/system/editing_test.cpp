@@ -3,6 +3,7 @@
 // to the end, a parameter setting that rewrites the header alone, and the scratch file after
 // each. Then the same file edited by several processes at once, and by a process killed in the
 // middle of its rewrites.
+#include "exchange_def_builder.h"
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -31,6 +32,8 @@
 #include "trvzyn32.h"
 
 namespace {
+
+using zyn::test_support::exchangeDef;
 
 using namespace zyn::test;
 namespace editor = zyn::editor;
@@ -115,21 +118,6 @@ std::string upperCase(std::string text) {
     return text;
 }
 
-ExchangeDef definition(int32_t number, uint32_t size, int32_t third, const char* producer, const char* destination,
-                       uint32_t flags, int32_t pValue, int32_t exchangeId) {
-    ExchangeDef result;
-    std::memset(&result, 0, sizeof result);
-    result.exchangeNumber = number;
-    result.size = size;
-    result.thirdNumber = third;
-    std::strncpy(result.producer, producer, sizeof result.producer - 1);
-    std::strncpy(result.destination, destination, sizeof result.destination - 1);
-    result.flags = flags;
-    result.pValue = pValue;
-    result.exchangeId = exchangeId;
-    return result;
-}
-
 ServiceConfigParams params(std::initializer_list<const char*> addresses, uint32_t maxExchangeSize,
                            uint32_t maxStaticExchanges, uint32_t maxDynamicExchanges, int32_t exchMap) {
     ServiceConfigParams result{};
@@ -144,7 +132,7 @@ ServiceConfigParams params(std::initializer_list<const char*> addresses, uint32_
 }
 
 // The worked example: exchange 5, size 100, third number 200, NODE1, GROUP, flags 7, P 5500, id 12.
-const ExchangeDef kWorkedExample = definition(5, 100, 200, "NODE1", "GROUP", 7, 5500, 12);
+const ExchangeDef kWorkedExample = exchangeDef(5, 100, 200, "NODE1", "GROUP", 7, 5500, 12);
 constexpr char kWorkedExampleLine[] = "\r\n5\t100\t200\tNODE1\tGROUP\tT,M,S,P=5500,E=12";
 
 // The test process's own copy of the library, with the exports the editing tests call.
@@ -204,7 +192,7 @@ TEST_F(EditedFileTest, FirstAdditionCreatesTheFileWithTheMarker) {
     EXPECT_EQ(params.maxDynamicExchanges, 256u);
 
     // The next addition starts its own line; deleting the only other one leaves the marker line.
-    ASSERT_EQ(library.add(definition(6, 8, 1, "NODE2", "GROUP", 1, 0, 6)), ZYN_OK);
+    ASSERT_EQ(library.add(exchangeDef(6, 8, 1, "NODE2", "GROUP", 1, 0, 6)), ZYN_OK);
     EXPECT_EQ(zynIniBytes(), std::string("[EXCHANGE_DEFS]") + kWorkedExampleLine + "\r\n6\t8\t1\tNODE2\tGROUP\tM,E=6");
     ASSERT_EQ(library.remove("exchange_6@NODE2"), ZYN_OK);
     ASSERT_EQ(library.remove("exchange_12@NODE1"), ZYN_OK);
@@ -253,21 +241,21 @@ TEST_P(WrittenFormTest, AdditionAppendsTheLineAndReadsItBack) {
 }
 
 const WrittenFormCase kWrittenForms[] = {
-    {"WorkedExample", definition(5, 100, 200, "NODE1", "GROUP", 7, 5500, 12),
+    {"WorkedExample", exchangeDef(5, 100, 200, "NODE1", "GROUP", 7, 5500, 12),
      "5\t100\t200\tNODE1\tGROUP\tT,M,S,P=5500,E=12"},
-    {"WithoutOptions", definition(5, 100, 200, "NODE1", "GROUP", 0, 0, 12), "5\t100\t200\tNODE1\tGROUP\tE=12"},
-    {"MutexFlagOnly", definition(5, 100, 200, "NODE1", "GROUP", 1, 0, 12), "5\t100\t200\tNODE1\tGROUP\tM,E=12"},
-    {"TFlagOnly", definition(5, 100, 200, "NODE1", "GROUP", 2, 0, 12), "5\t100\t200\tNODE1\tGROUP\tT,E=12"},
-    {"SFlagAndHighestP", definition(5, 100, 200, "NODE1", "GROUP", 4, 5532, 12),
+    {"WithoutOptions", exchangeDef(5, 100, 200, "NODE1", "GROUP", 0, 0, 12), "5\t100\t200\tNODE1\tGROUP\tE=12"},
+    {"MutexFlagOnly", exchangeDef(5, 100, 200, "NODE1", "GROUP", 1, 0, 12), "5\t100\t200\tNODE1\tGROUP\tM,E=12"},
+    {"TFlagOnly", exchangeDef(5, 100, 200, "NODE1", "GROUP", 2, 0, 12), "5\t100\t200\tNODE1\tGROUP\tT,E=12"},
+    {"SFlagAndHighestP", exchangeDef(5, 100, 200, "NODE1", "GROUP", 4, 5532, 12),
      "5\t100\t200\tNODE1\tGROUP\tS,P=5532,E=12"},
-    {"LowestP", definition(5, 100, 200, "NODE1", "GROUP", 1, 5500, 12), "5\t100\t200\tNODE1\tGROUP\tM,P=5500,E=12"},
-    {"OtherFlagBitsNotWritten", definition(5, 100, 200, "NODE1", "GROUP", 0xFFFFFFF9u, 0, 12),
+    {"LowestP", exchangeDef(5, 100, 200, "NODE1", "GROUP", 1, 5500, 12), "5\t100\t200\tNODE1\tGROUP\tM,P=5500,E=12"},
+    {"OtherFlagBitsNotWritten", exchangeDef(5, 100, 200, "NODE1", "GROUP", 0xFFFFFFF9u, 0, 12),
      "5\t100\t200\tNODE1\tGROUP\tM,E=12"},
-    {"NegativeExchangeId", definition(5, 100, 200, "NODE1", "GROUP", 1, 0, -4), "5\t100\t200\tNODE1\tGROUP\tM,E=-4"},
-    {"TextsAsGiven", definition(5, 100, 200, "node7", "group", 1, 0, 12), "5\t100\t200\tnode7\tgroup\tM,E=12"},
+    {"NegativeExchangeId", exchangeDef(5, 100, 200, "NODE1", "GROUP", 1, 0, -4), "5\t100\t200\tNODE1\tGROUP\tM,E=-4"},
+    {"TextsAsGiven", exchangeDef(5, 100, 200, "node7", "group", 1, 0, 12), "5\t100\t200\tnode7\tgroup\tM,E=12"},
     {"LargestValues",
-     definition(64, 400, 1073741823, "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234", "ABCDEFGHIJKLMNOPQRSTUVWXYZ56789", 7, 5532,
-                2147483647),
+     exchangeDef(64, 400, 1073741823, "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234", "ABCDEFGHIJKLMNOPQRSTUVWXYZ56789", 7, 5532,
+                 2147483647),
      "64\t400\t1073741823\tABCDEFGHIJKLMNOPQRSTUVWXYZ01234\tABCDEFGHIJKLMNOPQRSTUVWXYZ56789\tT,M,S,P=5532,E="
      "2147483647"},
 };
@@ -334,14 +322,14 @@ TEST_F(EditedFileTest, ChangeMovesTheLineToTheEnd) {
     ZynIni ini(kEditedIni);
     Library library;
     // The exchange id and the producer select the definition; every other field may change.
-    ASSERT_EQ(library.change(definition(7, 50, 9, "NODE2", "OTHERS", 7, 5520, 2)), ZYN_OK);
+    ASSERT_EQ(library.change(exchangeDef(7, 50, 9, "NODE2", "OTHERS", 7, 5520, 2)), ZYN_OK);
     const std::string moved = onDisk(withoutLine(kEditedIni, kLine2)) + "\r\n7\t50\t9\tNODE2\tOTHERS\tT,M,S,P=5520,E=2";
     EXPECT_EQ(zynIniBytes(), moved);
     EXPECT_EQ(scratchBytes(), "");
     EXPECT_EQ(library.count(), 2);
 
     // Changed again, the last line is replaced by a new last line.
-    ASSERT_EQ(library.change(definition(7, 60, 9, "node2", "OTHERS", 0, 0, 2)), ZYN_OK);
+    ASSERT_EQ(library.change(exchangeDef(7, 60, 9, "node2", "OTHERS", 0, 0, 2)), ZYN_OK);
     EXPECT_EQ(zynIniBytes(), onDisk(withoutLine(kEditedIni, kLine2)) + "\r\n7\t60\t9\tnode2\tOTHERS\tE=2");
     EXPECT_EQ(scratchBytes(), "");
     const std::vector<ExchangeDef> records = library.all();
@@ -373,21 +361,21 @@ TEST_P(RefusedEditTest, LeavesFileAndScratchFileAlone) {
 
 const RefusedEditCase kRefusedEdits[] = {
     {"AdditionOfExchangeNumberZero",
-     [](const Library& l) { return l.add(definition(0, 8, 1, "NODE7", "GROUP", 1, 0, 7)); }, ZYN_E_PARAMETER},
+     [](const Library& l) { return l.add(exchangeDef(0, 8, 1, "NODE7", "GROUP", 1, 0, 7)); }, ZYN_E_PARAMETER},
     {"AdditionBeyondMaxStaticExchanges",
-     [](const Library& l) { return l.add(definition(65, 8, 1, "NODE7", "GROUP", 1, 0, 7)); }, ZYN_E_PARAMETER},
+     [](const Library& l) { return l.add(exchangeDef(65, 8, 1, "NODE7", "GROUP", 1, 0, 7)); }, ZYN_E_PARAMETER},
     {"AdditionBeyondMaxExchangeSize",
-     [](const Library& l) { return l.add(definition(7, 401, 1, "NODE7", "GROUP", 1, 0, 7)); }, ZYN_E_PARAMETER},
+     [](const Library& l) { return l.add(exchangeDef(7, 401, 1, "NODE7", "GROUP", 1, 0, 7)); }, ZYN_E_PARAMETER},
     {"AdditionWithPBelowItsRange",
-     [](const Library& l) { return l.add(definition(7, 8, 1, "NODE7", "GROUP", 1, 5499, 7)); }, ZYN_E_PARAMETER},
+     [](const Library& l) { return l.add(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 5499, 7)); }, ZYN_E_PARAMETER},
     {"AdditionOfATakenExchangeId",
-     [](const Library& l) { return l.add(definition(7, 8, 1, "NODE7", "GROUP", 1, 0, 2)); }, ZYN_E_DUPLICATE},
+     [](const Library& l) { return l.add(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 0, 2)); }, ZYN_E_DUPLICATE},
     {"DeletionOfAnUnknownName", [](const Library& l) { return l.remove("exchange_77@NODE1"); }, ZYN_E_NOT_FOUND},
     {"DeletionOfANameWithoutAt", [](const Library& l) { return l.remove("exchange_1"); }, ZYN_E_NOT_FOUND},
     {"ChangeOfAnUnknownExchange",
-     [](const Library& l) { return l.change(definition(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)); }, ZYN_E_NOT_FOUND},
+     [](const Library& l) { return l.change(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)); }, ZYN_E_NOT_FOUND},
     {"ChangeToAnOversizedDefinition",
-     [](const Library& l) { return l.change(definition(2, 401, 1, "NODE2", "GROUP", 1, 0, 2)); }, ZYN_E_PARAMETER},
+     [](const Library& l) { return l.change(exchangeDef(2, 401, 1, "NODE2", "GROUP", 1, 0, 2)); }, ZYN_E_PARAMETER},
 };
 INSTANTIATE_TEST_SUITE_P(Edits, RefusedEditTest, ::testing::ValuesIn(kRefusedEdits),
                          [](const ::testing::TestParamInfo<RefusedEditCase>& info) { return info.param.name; });
@@ -420,7 +408,7 @@ TEST_P(FailedRewriteTest, LeavesZynIniUnchanged) {
         EXPECT_EQ(zynIniBytes(), onDisk(kEditedIni));
     }
     // Once the scratch file can be written again, editing works again.
-    EXPECT_EQ(library.add(definition(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)), ZYN_OK);
+    EXPECT_EQ(library.add(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)), ZYN_OK);
     EXPECT_EQ(zynIniBytes(), onDisk(kEditedIni) + "\r\n7\t8\t1\tNODE7\tGROUP\tM,E=7");
 }
 
@@ -445,7 +433,7 @@ TEST_F(EditedFileTest, ReplacementThatFailsLeavesZynIniUnchanged) {
     const std::set<std::string> filesBefore = windowsDirectoryFiles();
     {
         HeldOpenZynIni held;
-        EXPECT_EQ(library.add(definition(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)), ZYN_E_FAILED);
+        EXPECT_EQ(library.add(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)), ZYN_E_FAILED);
         EXPECT_EQ(zynIniBytes(), onDisk(kEditedIni));
         EXPECT_EQ(scratchBytes(), "") << "a rewrite that did not take place leaves the scratch file empty";
     }
@@ -475,9 +463,9 @@ TEST_F(EditedFileTest, ReplacementWaitsForABriefHolderToLetGo) {
 }
 
 const FailedRewriteCase kFailedRewrites[] = {
-    {"Addition", [](const Library& l) { return l.add(definition(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)); }},
+    {"Addition", [](const Library& l) { return l.add(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)); }},
     {"Deletion", [](const Library& l) { return l.remove("exchange_2@NODE2"); }},
-    {"Change", [](const Library& l) { return l.change(definition(2, 50, 1, "NODE2", "GROUP", 1, 0, 2)); }},
+    {"Change", [](const Library& l) { return l.change(exchangeDef(2, 50, 1, "NODE2", "GROUP", 1, 0, 2)); }},
     {"ParameterSetting", [](const Library& l) { return l.setParams(params({"224.0.7.3"}, 400, 64, 8, 0)); }},
 };
 INSTANTIATE_TEST_SUITE_P(Edits, FailedRewriteTest, ::testing::ValuesIn(kFailedRewrites),
@@ -608,7 +596,7 @@ TEST_F(EditedFileTest, RepeatedSettingAddsAnEmptyLineAndAnAdditionEmptiesTheScra
     EXPECT_EQ(zynIniBytes(), onDisk(std::string("; head\n\n") + kKeys));
     EXPECT_EQ(scratchBytes(), zynIniBytes());
 
-    ASSERT_EQ(library.add(definition(2, 8, 1, "NODE2", "GROUP", 1, 0, 2)), ZYN_OK);
+    ASSERT_EQ(library.add(exchangeDef(2, 8, 1, "NODE2", "GROUP", 1, 0, 2)), ZYN_OK);
     EXPECT_EQ(zynIniBytes(), onDisk(std::string("; head\n\n") + kKeys + "\n2\t8\t1\tNODE2\tGROUP\tM,E=2"));
     EXPECT_EQ(scratchBytes(), "");
 }
@@ -649,16 +637,16 @@ const CrossProcessCase kCrossProcessEdits[] = {
     {"DeletionKeepsALineAddedMeanwhile", kOtherAddsNine, [](const Library& l) { return l.remove("exchange_2@NODE2"); },
      ZYN_OK, withoutLine(kEditedIni, kLine2) + kNineLine, 2},
     {"ChangeKeepsALineAddedMeanwhile", kOtherAddsNine,
-     [](const Library& l) { return l.change(definition(2, 50, 1, "NODE2", "GROUP", 3, 0, 2)); }, ZYN_OK,
+     [](const Library& l) { return l.change(exchangeDef(2, 50, 1, "NODE2", "GROUP", 3, 0, 2)); }, ZYN_OK,
      withoutLine(kEditedIni, kLine2) + kNineLine + "\n2\t50\t1\tNODE2\tGROUP\tT,M,E=2", 3},
     {"AdditionRefusesAnIdAddedMeanwhile", kOtherAddsNine,
-     [](const Library& l) { return l.add(definition(10, 16, 1, "NODE10", "GROUP", 1, 0, 9)); }, ZYN_E_DUPLICATE,
+     [](const Library& l) { return l.add(exchangeDef(10, 16, 1, "NODE10", "GROUP", 1, 0, 9)); }, ZYN_E_DUPLICATE,
      std::string(kEditedIni) + kNineLine, 2},
     {"AdditionRefusesANameAddedMeanwhile", kOtherAddsNine,
-     [](const Library& l) { return l.add(definition(11, 8, 1, "NODE9", "GROUP", 1, 0, 9)); }, ZYN_E_DUPLICATE,
+     [](const Library& l) { return l.add(exchangeDef(11, 8, 1, "NODE9", "GROUP", 1, 0, 9)); }, ZYN_E_DUPLICATE,
      std::string(kEditedIni) + kNineLine, 2},
     {"AdditionKeepsADeletionMadeMeanwhile", "delete exchange_1@NODE1",
-     [](const Library& l) { return l.add(definition(9, 32, 1, "NODE9", "GROUP", 1, 0, 9)); }, ZYN_OK,
+     [](const Library& l) { return l.add(exchangeDef(9, 32, 1, "NODE9", "GROUP", 1, 0, 9)); }, ZYN_OK,
      withoutLine(kEditedIni, kLine1, true) + kNineLine, 2},
     {"DeletionOfALineDeletedMeanwhile", "delete exchange_2@NODE2",
      [](const Library& l) { return l.remove("exchange_2@NODE2"); }, ZYN_E_NOT_FOUND, withoutLine(kEditedIni, kLine2),

@@ -1,5 +1,6 @@
 // One exchange definition line of zyn.ini: which lines count, the five fields and their
 // ranges, the options, and the 92-byte record a line becomes.
+#include "exchange_def_builder.h"
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,25 +16,12 @@
 namespace zyn::testing {
 namespace {
 
+using test_support::exchangeDef;
+
 using config::DefinitionLimits;
 using config::DefinitionLineKind;
 
 constexpr DefinitionLimits kDefaults{512, 1024};
-
-ExchangeDef makeDef(int32_t number, uint32_t size, int32_t third, const char* producer, const char* destination,
-                    uint32_t flags, int32_t pValue, int32_t exchangeId) {
-    ExchangeDef def;
-    std::memset(&def, 0, sizeof def);
-    def.exchangeNumber = number;
-    def.size = size;
-    def.thirdNumber = third;
-    std::strncpy(def.producer, producer, sizeof def.producer - 1);
-    std::strncpy(def.destination, destination, sizeof def.destination - 1);
-    def.flags = flags;
-    def.pValue = pValue;
-    def.exchangeId = exchangeId;
-    return def;
-}
 
 std::string describe(const ExchangeDef& def) {
     std::ostringstream out;
@@ -89,21 +77,21 @@ TEST(DefinitionLine, FieldsBecomeTheRecordWithDefaultsForTheOptions) {
         std::string_view line;
         ExchangeDef expected;
     } cases[] = {
-        {"   12 100 1 node1 node2", makeDef(12, 100, 1, "NODE1", "NODE2", 1, 0, 12)},
-        {"12\t100\t1\tnode1\tnode2\t\n", makeDef(12, 100, 1, "NODE1", "NODE2", 1, 0, 12)},
-        {"12  \t 100 \t\t 1   Node-1.a   x_y\n", makeDef(12, 100, 1, "NODE-1.A", "X_Y", 1, 0, 12)},
+        {"   12 100 1 node1 node2", exchangeDef(12, 100, 1, "NODE1", "NODE2", 1, 0, 12)},
+        {"12\t100\t1\tnode1\tnode2\t\n", exchangeDef(12, 100, 1, "NODE1", "NODE2", 1, 0, 12)},
+        {"12  \t 100 \t\t 1   Node-1.a   x_y\n", exchangeDef(12, 100, 1, "NODE-1.A", "X_Y", 1, 0, 12)},
         // Commas do not separate fields: they stay in the texts.
-        {"12 100 1 a,b c,d", makeDef(12, 100, 1, "A,B", "C,D", 1, 0, 12)},
+        {"12 100 1 a,b c,d", exchangeDef(12, 100, 1, "A,B", "C,D", 1, 0, 12)},
         // Only a to z are upper-cased.
         {"12 100 1 n\xF6"
          "de \xE9t\xE9",
-         makeDef(12, 100, 1,
-                 "N\xF6"
-                 "DE",
-                 "\xE9T\xE9", 1, 0, 12)},
+         exchangeDef(12, 100, 1,
+                     "N\xF6"
+                     "DE",
+                     "\xE9T\xE9", 1, 0, 12)},
         // Numbers end at their first other character.
-        {"12x 100y 1z a b", makeDef(12, 100, 1, "A", "B", 1, 0, 12)},
-        {"12 +100 +1 a b", makeDef(12, 100, 1, "A", "B", 1, 0, 12)},
+        {"12x 100y 1z a b", exchangeDef(12, 100, 1, "A", "B", 1, 0, 12)},
+        {"12 +100 +1 a b", exchangeDef(12, 100, 1, "A", "B", 1, 0, 12)},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(::testing::Message() << '"' << row.line << '"');
@@ -260,7 +248,7 @@ TEST(DefinitionLine, OptionsSetFlagsPValueAndExchangeId) {
         SCOPED_TRACE(::testing::Message() << '"' << row.options << '"');
         std::optional<ExchangeDef> def = parse("12 100 1 node1 node2 " + std::string(row.options));
         ASSERT_TRUE(def.has_value());
-        expectSameRecord(*def, makeDef(12, 100, 1, "NODE1", "NODE2", row.flags, row.pValue, row.exchangeId));
+        expectSameRecord(*def, exchangeDef(12, 100, 1, "NODE1", "NODE2", row.flags, row.pValue, row.exchangeId));
     }
 }
 
@@ -282,13 +270,13 @@ TEST(DefinitionLine, EachLineStartsFromFreshOptions) {
     ASSERT_TRUE(config::parseDefinitionLine("3 100 1 a b T,S,P=9,E=77", kDefaults, def));
     EXPECT_EQ(def.flags, 7u);
     ASSERT_TRUE(config::parseDefinitionLine("4 50 2 c d", kDefaults, def));
-    expectSameRecord(def, makeDef(4, 50, 2, "C", "D", 1, 0, 4));
+    expectSameRecord(def, exchangeDef(4, 50, 2, "C", "D", 1, 0, 4));
 
     // An empty E in one line does not stop the options of the next.
     ASSERT_TRUE(config::parseDefinitionLine("5 50 2 c d E=,T", kDefaults, def));
     EXPECT_EQ(def.flags, 1u);
     ASSERT_TRUE(config::parseDefinitionLine("6 50 2 c d T,E=8", kDefaults, def));
-    expectSameRecord(def, makeDef(6, 50, 2, "C", "D", 3, 0, 8));
+    expectSameRecord(def, exchangeDef(6, 50, 2, "C", "D", 3, 0, 8));
 }
 
 TEST(DefinitionLine, ShorterTextsOverwriteLongerOnesCompletely) {
@@ -296,7 +284,7 @@ TEST(DefinitionLine, ShorterTextsOverwriteLongerOnesCompletely) {
     ExchangeDef def;
     ASSERT_TRUE(config::parseDefinitionLine("1 100 1 a_long_producer_name a_long_destination_x", kDefaults, def));
     ASSERT_TRUE(config::parseDefinitionLine("2 100 1 p d", kDefaults, def));
-    expectSameRecord(def, makeDef(2, 100, 1, "P", "D", 1, 0, 2));
+    expectSameRecord(def, exchangeDef(2, 100, 1, "P", "D", 1, 0, 2));
 }
 
 } // namespace

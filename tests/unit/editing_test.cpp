@@ -1,5 +1,6 @@
 // Adding, deleting and changing static exchanges: the exact bytes written, the checks, the
 // duplicate tests against the table and the file, and that a failure never changes zyn.ini.
+#include "exchange_def_builder.h"
 #include "library_fixture.h"
 
 #include <cstring>
@@ -11,20 +12,7 @@
 namespace zyn::testing {
 namespace {
 
-ExchangeDef definition(int32_t number, uint32_t size, int32_t third, const char* producer, const char* destination,
-                       uint32_t flags, int32_t pValue, int32_t id) {
-    ExchangeDef d;
-    std::memset(&d, 0, sizeof d);
-    d.exchangeNumber = number;
-    d.size = size;
-    d.thirdNumber = third;
-    std::strncpy(d.producer, producer, sizeof d.producer);
-    std::strncpy(d.destination, destination, sizeof d.destination);
-    d.flags = flags;
-    d.pValue = pValue;
-    d.exchangeId = id;
-    return d;
-}
+using test_support::exchangeDef;
 
 class Editing : public LibraryTest {
 protected:
@@ -46,12 +34,12 @@ protected:
 
 TEST_F(Editing, FirstAdditionCreatesTheFile) {
     load("");
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(5, 100, 200, "NODE1", "GROUP", 7, 5500, 12)), ZYN_OK);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(5, 100, 200, "NODE1", "GROUP", 7, 5500, 12)), ZYN_OK);
     EXPECT_EQ(world().readIni(), "[EXCHANGE_DEFS]\n5\t100\t200\tNODE1\tGROUP\tT,M,S,P=5500,E=12");
     EXPECT_EQ(scratch(), "") << "the scratch file is left empty";
     EXPECT_EQ(state().exchangeCount, 1u);
     EXPECT_EQ(state().params.maxStaticExchanges, 512);
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(6, 100, 200, "node2", "group", 0, 0, -4)), ZYN_OK);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(6, 100, 200, "node2", "group", 0, 0, -4)), ZYN_OK);
     EXPECT_EQ(world().readIni(),
               "[EXCHANGE_DEFS]\n5\t100\t200\tNODE1\tGROUP\tT,M,S,P=5500,E=12\n6\t100\t200\tnode2\tgroup\tE=-4");
     ExchangeDef back;
@@ -67,17 +55,28 @@ TEST_F(Editing, AdditionChecksInOrderAndTouchesNothingWhenRefused) {
         int32_t result;
     };
     const Case cases[] = {
-        {definition(0, 1, 1, "A", "B", 1, 0, 1), -11},         {definition(11, 1, 1, "A", "B", 1, 0, 2), -11},
-        {definition(1, 1, 1, "A", "B", 1, 0, 3), 3},           {definition(10, 1, 1, "A", "B", 1, 0, 4), 3},
-        {definition(2, 0, 1, "A", "B", 1, 0, 5), -11},         {definition(2, 101, 1, "A", "B", 1, 0, 6), -11},
-        {definition(2, 100, 1, "A", "B", 1, 0, 7), 3},         {definition(3, 1, 0, "A", "B", 1, 0, 8), -11},
-        {definition(3, 1, -1, "A", "B", 1, 0, 9), -11},        {definition(3, 1, 0x40000000, "A", "B", 1, 0, 10), -11},
-        {definition(3, 1, 0x3FFFFFFF, "A", "B", 1, 0, 11), 3}, {definition(4, 1, 1, "A", "B", 1, 5499, 12), -11},
-        {definition(4, 1, 1, "A", "B", 1, 5533, 13), -11},     {definition(4, 1, 1, "A", "B", 1, 5500, 14), 3},
-        {definition(4, 1, 1, "A", "B", 1, 5532, 15), 3},       {definition(5, 1, 1, "", "B", 1, 0, 16), -11},
-        {definition(5, 1, 1, "A", "", 1, 0, 17), -11},         {definition(5, 1, 1, "A B", "B", 1, 0, 18), -11},
-        {definition(5, 1, 1, "A", "B\tC", 1, 0, 19), -11},     {definition(5, 1, 1, "A,B", "B", 1, 0, 20), -11},
-        {definition(5, 1, 1, "A", "B\n7", 1, 0, 21), -11},     {definition(5, 1, 1, "A", "B\r", 1, 0, 22), -11},
+        {exchangeDef(0, 1, 1, "A", "B", 1, 0, 1), -11},
+        {exchangeDef(11, 1, 1, "A", "B", 1, 0, 2), -11},
+        {exchangeDef(1, 1, 1, "A", "B", 1, 0, 3), 3},
+        {exchangeDef(10, 1, 1, "A", "B", 1, 0, 4), 3},
+        {exchangeDef(2, 0, 1, "A", "B", 1, 0, 5), -11},
+        {exchangeDef(2, 101, 1, "A", "B", 1, 0, 6), -11},
+        {exchangeDef(2, 100, 1, "A", "B", 1, 0, 7), 3},
+        {exchangeDef(3, 1, 0, "A", "B", 1, 0, 8), -11},
+        {exchangeDef(3, 1, -1, "A", "B", 1, 0, 9), -11},
+        {exchangeDef(3, 1, 0x40000000, "A", "B", 1, 0, 10), -11},
+        {exchangeDef(3, 1, 0x3FFFFFFF, "A", "B", 1, 0, 11), 3},
+        {exchangeDef(4, 1, 1, "A", "B", 1, 5499, 12), -11},
+        {exchangeDef(4, 1, 1, "A", "B", 1, 5533, 13), -11},
+        {exchangeDef(4, 1, 1, "A", "B", 1, 5500, 14), 3},
+        {exchangeDef(4, 1, 1, "A", "B", 1, 5532, 15), 3},
+        {exchangeDef(5, 1, 1, "", "B", 1, 0, 16), -11},
+        {exchangeDef(5, 1, 1, "A", "", 1, 0, 17), -11},
+        {exchangeDef(5, 1, 1, "A B", "B", 1, 0, 18), -11},
+        {exchangeDef(5, 1, 1, "A", "B\tC", 1, 0, 19), -11},
+        {exchangeDef(5, 1, 1, "A,B", "B", 1, 0, 20), -11},
+        {exchangeDef(5, 1, 1, "A", "B\n7", 1, 0, 21), -11},
+        {exchangeDef(5, 1, 1, "A", "B\r", 1, 0, 22), -11},
     };
     load(ini);
     for (const Case& c : cases) {
@@ -88,7 +87,7 @@ TEST_F(Editing, AdditionChecksInOrderAndTouchesNothingWhenRefused) {
             EXPECT_EQ(world().readIni(), before);
         }
     }
-    ExchangeDef overlong = definition(5, 1, 1, "A", "B", 1, 0, 23);
+    ExchangeDef overlong = exchangeDef(5, 1, 1, "A", "B", 1, 0, 23);
     std::memset(overlong.producer, 'P', sizeof overlong.producer); // 32 characters, no terminator
     EXPECT_EQ(ZYN_AddStaticExchange(overlong), ZYN_E_PARAMETER);
     EXPECT_EQ(state().exchangeCount, 6u);
@@ -96,28 +95,28 @@ TEST_F(Editing, AdditionChecksInOrderAndTouchesNothingWhenRefused) {
 
 TEST_F(Editing, DuplicatesAreRefusedFromTheTableAndFromTheFile) {
     load("[EXCHANGE_DEFS]\n1 10 1 node1 g\n");
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(2, 10, 1, "NODE2", "G", 1, 0, 7)), ZYN_OK);
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(3, 10, 1, "NODE2", "G", 1, 0, 7)), ZYN_E_DUPLICATE);
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(3, 10, 1, "NODE9", "G", 1, 0, 1)), ZYN_E_DUPLICATE)
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(2, 10, 1, "NODE2", "G", 1, 0, 7)), ZYN_OK);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(3, 10, 1, "NODE2", "G", 1, 0, 7)), ZYN_E_DUPLICATE);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(3, 10, 1, "NODE9", "G", 1, 0, 1)), ZYN_E_DUPLICATE)
         << "with EXCH_MAP 0 the id alone names the exchange";
     // Another process added exchange 8 after this one loaded the file.
     const std::string before = world().readIni() + "\n4\t10\t1\tOTHER\tG\tE=8";
     world().writeIni(before);
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(5, 10, 1, "OTHER", "G", 1, 0, 8)), ZYN_E_DUPLICATE);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(5, 10, 1, "OTHER", "G", 1, 0, 8)), ZYN_E_DUPLICATE);
     EXPECT_EQ(world().readIni(), before);
 }
 
 TEST_F(Editing, PackedLookupLetsTwoProducersShareAnId) {
     load("EXCH_MAP = 1\n[EXCHANGE_DEFS]\n1 10 1 node1 g E=5\n");
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(2, 10, 1, "node2", "g", 1, 0, 5)), ZYN_OK);
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(3, 10, 1, "Node2", "g", 1, 0, 5)), ZYN_E_DUPLICATE);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(2, 10, 1, "node2", "g", 1, 0, 5)), ZYN_OK);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(3, 10, 1, "Node2", "g", 1, 0, 5)), ZYN_E_DUPLICATE);
     EXPECT_EQ(state().exchangeCount, 2u);
 }
 
 TEST_F(Editing, AdditionKeepsWhatOtherProcessesWrote) {
     load("[EXCHANGE_DEFS]\n1 10 1 a g");
     world().writeIni("# ops\n[EXCHANGE_DEFS]\n1 10 1 a g\n# added elsewhere\n2 10 1 b g");
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(3, 10, 1, "C", "G", 0, 0, 3)), ZYN_OK);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(3, 10, 1, "C", "G", 0, 0, 3)), ZYN_OK);
     EXPECT_EQ(world().readIni(),
               "# ops\n[EXCHANGE_DEFS]\n1 10 1 a g\n# added elsewhere\n2 10 1 b g\n3\t10\t1\tC\tG\tE=3");
     EXPECT_EQ(state().exchangeCount, 3u);
@@ -125,7 +124,7 @@ TEST_F(Editing, AdditionKeepsWhatOtherProcessesWrote) {
 
 TEST_F(Editing, AdditionToAFileWithoutMarkerAddsTheMarker) {
     load("EXCH_MAP = 1");
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(3, 10, 1, "C", "G", 1, 0, 3)), ZYN_OK);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(3, 10, 1, "C", "G", 1, 0, 3)), ZYN_OK);
     EXPECT_EQ(world().readIni(), "EXCH_MAP = 1\n[EXCHANGE_DEFS]\n3\t10\t1\tC\tG\tM,E=3");
     EXPECT_EQ(state().exchangeCount, 1u);
 }
@@ -192,7 +191,7 @@ TEST_F(Editing, DeletionUpperCasesTheCallersNameAndNeedsALoadedTable) {
 
 TEST_F(Editing, ChangeMovesTheLineToTheEnd) {
     load("[EXCHANGE_DEFS]\n1 10 1 a g\n2 10 1 b g\n3 10 1 c g");
-    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(definition(2, 20, 9, "b", "h", 2, 0, 2)), ZYN_OK);
+    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(exchangeDef(2, 20, 9, "b", "h", 2, 0, 2)), ZYN_OK);
     EXPECT_EQ(world().readIni(), "[EXCHANGE_DEFS]\n1 10 1 a g\n3 10 1 c g\n2\t20\t9\tb\th\tT,E=2");
     ExchangeDef back;
     ZYN_GetStaticExchangeParams("exchange_2@B", &back);
@@ -203,9 +202,9 @@ TEST_F(Editing, ChangeMovesTheLineToTheEnd) {
 TEST_F(Editing, RefusedChangeLeavesEverythingAsItWas) {
     const std::string file = "[EXCHANGE_DEFS]\n1 10 1 a g\n2 10 1 b g E=7\n";
     load(file);
-    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(definition(3, 10, 1, "z", "g", 1, 0, 3)), ZYN_E_NOT_FOUND);
-    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(definition(1, 0, 1, "a", "g", 1, 0, 1)), ZYN_E_PARAMETER);
-    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(definition(1, 10, 1, "a", "g", 1, 5499, 1)), ZYN_E_PARAMETER);
+    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(exchangeDef(3, 10, 1, "z", "g", 1, 0, 3)), ZYN_E_NOT_FOUND);
+    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(exchangeDef(1, 0, 1, "a", "g", 1, 0, 1)), ZYN_E_PARAMETER);
+    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(exchangeDef(1, 10, 1, "a", "g", 1, 5499, 1)), ZYN_E_PARAMETER);
     EXPECT_EQ(world().readIni(), file);
     EXPECT_EQ(state().exchangeCount, 2u);
     // Two exchanges with id 7 under EXCH_MAP 0: replacing one still leaves the other answering.
@@ -213,14 +212,14 @@ TEST_F(Editing, RefusedChangeLeavesEverythingAsItWas) {
     detach();
     core::resetLibraryState();
     attach();
-    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(definition(1, 20, 1, "a", "g", 1, 0, 7)), ZYN_E_DUPLICATE);
+    EXPECT_EQ(ZYN_ChangeStaticExchangeParams(exchangeDef(1, 20, 1, "a", "g", 1, 0, 7)), ZYN_E_DUPLICATE);
     EXPECT_EQ(world().readIni(), "[EXCHANGE_DEFS]\n1 10 1 a g E=7\n2 10 1 b g E=7\n");
 }
 
 TEST_F(Editing, PathNotAvailableGivesNotFound) {
     load("[EXCHANGE_DEFS]\n1 10 1 a g\n");
     state().configPathValid = 0;
-    EXPECT_EQ(ZYN_AddStaticExchange(definition(2, 10, 1, "B", "G", 1, 0, 2)), ZYN_E_NOT_FOUND);
+    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(2, 10, 1, "B", "G", 1, 0, 2)), ZYN_E_NOT_FOUND);
     EXPECT_EQ(remove("exchange_1@A"), ZYN_E_NOT_FOUND);
     state().configPathValid = 1;
     world().failCall(fake::Op::ExpandWindir, 1);
@@ -242,7 +241,7 @@ TEST_F(Editing, FailuresNeverChangeOrTearTheFile) {
         std::string after;
     };
     const Edit edits[] = {
-        {"add", [] { return ZYN_AddStaticExchange(definition(3, 10, 1, "C", "G", 1, 0, 3)); }, added},
+        {"add", [] { return ZYN_AddStaticExchange(exchangeDef(3, 10, 1, "C", "G", 1, 0, 3)); }, added},
         {"delete", [this] { return remove("exchange_2@B"); }, deleted},
     };
     int failures = 0;
