@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "config/config_rewrite.h"
+#include "config/exchange_name.h"
 #include "config/header_keys.h"
 #include "config/text.h"
 #include "config/written_form.h"
@@ -25,11 +26,9 @@ bool carriesExchange(std::string_view line, const ExchangeDef& exchange) {
            std::strncmp(record.producer, exchange.producer, ZYN_TEXT_FIELD_SIZE) == 0;
 }
 
-// `producer` is the appended definition's, upper-cased as the loader holds the file's.
-bool sameExchangeName(std::string_view line, const DefinitionEdit& edit, const char* producer) {
+bool answersToAppended(std::string_view line, const DefinitionEdit& edit, const ExchangeName& appended) {
     ExchangeDef record;
-    if (!parseDefinitionLine(line, edit.limits, record) || record.exchangeId != edit.append->exchangeId) return false;
-    return edit.exchMap != 1 || std::strncmp(record.producer, producer, ZYN_TEXT_FIELD_SIZE) == 0;
+    return parseDefinitionLine(line, edit.limits, record) && answersTo(record, appended, edit.exchMap);
 }
 
 } // namespace
@@ -39,12 +38,7 @@ EditOutcome rewriteDefinitions(const char* configPath, const char* scratchPath, 
     if (!rewrite.open()) return EditOutcome::Failed;
     if (!rewrite.configExisted() && edit.remove != nullptr) return EditOutcome::LineNotFound;
 
-    char appendedProducer[ZYN_TEXT_FIELD_SIZE] = {};
-    if (edit.append != nullptr) {
-        for (size_t i = 0; i + 1 < sizeof appendedProducer && edit.append->producer[i] != '\0'; ++i) {
-            appendedProducer[i] = upperAscii(edit.append->producer[i]);
-        }
-    }
+    const ExchangeName appended = edit.append != nullptr ? nameOf(*edit.append) : ExchangeName{};
     char piece[kLinePieceSize];
     bool fileHadContent = false;
     bool inDefinitions = false;
@@ -78,7 +72,7 @@ EditOutcome rewriteDefinitions(const char* configPath, const char* scratchPath, 
             seenCountedLine = true;
             continue;
         }
-        if (counted && edit.append != nullptr && sameExchangeName(content, edit, appendedProducer))
+        if (counted && edit.append != nullptr && answersToAppended(content, edit, appended))
             return EditOutcome::Duplicate;
         seenCountedLine = seenCountedLine || counted;
         if (pendingLineEnd) rewrite.write("\n");

@@ -7,14 +7,14 @@
 #include <optional>
 #include <string_view>
 
+#include "config/config_paths.h"
 #include "config/config_rewrite.h"
 #include "config/definitions_rewrite.h"
 #include "config/exchange_name.h"
+#include "config/ini_file_lock.h"
+#include "config/loader.h"
 #include "config/text.h"
-#include "config/written_form.h"
 #include "core/library_state.h"
-#include "core/lifecycle.h"
-#include "core/mutex_wait.h"
 
 namespace zyn::config {
 
@@ -31,28 +31,16 @@ bool writableText(const char (&field)[ZYN_TEXT_FIELD_SIZE]) {
     return std::string_view(field, length).find_first_of(" \t,\r\n") == std::string_view::npos;
 }
 
-// The definition with its texts upper-cased, as the loader will hold it.
-ExchangeDef asLoaded(const ExchangeDef& definition) {
-    ExchangeDef loaded = definition;
-    for (char& c : loaded.producer)
-        c = upperAscii(c);
-    for (char& c : loaded.destination)
-        c = upperAscii(c);
-    return loaded;
-}
-
 // The table position of the record a name designates for deletion: its exchange id and its
-// producer text both equal the name's; no other record with a similar producer is taken.
+// producer text both equal the name's, whatever EXCH_MAP says; no other record with a similar
+// producer is taken.
 std::optional<uint32_t> findDesignated(const core::LibraryState& state, std::string_view name) {
     ExchangeName wanted;
     if (!parseExchangeName(name, wanted)) return std::nullopt;
     for (uint32_t i = 0; i < state.exchangeCount; ++i) {
         const ExchangeDef* record = state.exchangeTable.record(i);
         if (record == nullptr) break;
-        if (record->exchangeId == wanted.id &&
-            std::strncmp(record->producer, wanted.producer, sizeof wanted.producer) == 0) {
-            return i;
-        }
+        if (answersTo(*record, wanted, kExchMapByProducer)) return i;
     }
     return std::nullopt;
 }
@@ -61,28 +49,25 @@ std::optional<uint32_t> findDesignated(const core::LibraryState& state, std::str
 // the lookup rules; `ignored` is the position of a record about to be replaced.
 bool nameTaken(const core::LibraryState& state, const ExchangeDef& definition, std::optional<uint32_t> ignored) {
     if (state.loaded == 0) return false;
+    const ExchangeName name = nameOf(definition);
     for (uint32_t i = 0; i < state.exchangeCount; ++i) {
         const ExchangeDef* record = state.exchangeTable.record(i);
         if (record == nullptr) break;
         if (ignored && *ignored == i) continue;
-        if (record->exchangeId != definition.exchangeId) continue;
-        if (state.params.exchMap != 1 ||
-            std::strncmp(record->producer, definition.producer, ZYN_TEXT_FIELD_SIZE) == 0) {
-            return true;
-        }
+        if (answersTo(*record, name, state.params.exchMap)) return true;
     }
     return false;
 }
 
 // Runs the edit under the mutex and rebuilds the tables: 3, -18, -23 or -26.
 int32_t applyEdit(core::LibraryState& state, const DefinitionEdit& edit) {
-    char scratchPath[core::kConfigPathSize];
-    if (!core::windowsDirectoryPath(scratchPath, sizeof scratchPath, kScratchFileName)) {
+    char scratchPath[kConfigPathSize];
+    if (!scratchFilePath(scratchPath)) {
         state.configPathValid = 0;
         return ZYN_E_NOT_FOUND;
     }
     {
-        core::IniFileLock lock(state.iniMutex.get());
+        IniFileLock lock(state.iniMutex.get());
         switch (rewriteDefinitions(state.configPath, scratchPath, edit)) {
         case EditOutcome::LineNotFound: return ZYN_E_NOT_FOUND;
         case EditOutcome::Duplicate: return ZYN_E_DUPLICATE;
@@ -116,7 +101,7 @@ int32_t checkDefinition(const core::LibraryState& state, const ExchangeDef& defi
 
 int32_t addStaticExchange(core::LibraryState& state, const ExchangeDef& definition) {
     if (int32_t refused = checkDefinition(state, definition); refused != 0) return refused;
-    if (nameTaken(state, asLoaded(definition), std::nullopt)) return ZYN_E_DUPLICATE;
+    if (nameTaken(state, definition, std::nullopt)) return ZYN_E_DUPLICATE;
     // Without a configuration path there is no file to add to, as there is none to delete from.
     if (state.configPathValid == 0) return ZYN_E_NOT_FOUND;
     DefinitionEdit edit = editFor(state);
@@ -148,7 +133,7 @@ int32_t changeStaticExchangeParams(core::LibraryState& state, const ExchangeDef&
     // The new definition is checked before anything is removed: a refused change leaves the
     // file and the tables as they were.
     if (int32_t refused = checkDefinition(state, definition); refused != 0) return refused;
-    if (nameTaken(state, asLoaded(definition), position)) return ZYN_E_DUPLICATE;
+    if (nameTaken(state, definition, position)) return ZYN_E_DUPLICATE;
     if (state.configPathValid == 0) return ZYN_E_NOT_FOUND;
     const ExchangeDef removed = *state.exchangeTable.record(*position);
     DefinitionEdit edit = editFor(state);

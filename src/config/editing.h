@@ -3,11 +3,8 @@
 
 #include <cstdint>
 
+#include "core/library_state_fwd.h"
 #include "trvzyn32.h"
-
-namespace zyn::core {
-struct LibraryState;
-}
 
 namespace zyn::config {
 

@@ -24,6 +24,19 @@ bool parseExchangeName(std::string_view name, ExchangeName& out) {
     return true;
 }
 
+ExchangeName nameOf(const ExchangeDef& definition) {
+    ExchangeName name;
+    name.id = definition.exchangeId;
+    for (size_t i = 0; i + 1 < sizeof name.producer && definition.producer[i] != '\0'; ++i)
+        name.producer[i] = upperAscii(definition.producer[i]);
+    return name;
+}
+
+bool answersTo(const ExchangeDef& record, const ExchangeName& name, int32_t exchMap) {
+    if (record.exchangeId != name.id) return false;
+    return exchMap != kExchMapByProducer || std::strncmp(record.producer, name.producer, sizeof name.producer) == 0;
+}
+
 void formatExchangeName(char (&out)[kExchangeNameCapacity], int32_t id, const char* producer) {
     std::snprintf(out, sizeof out, "exchange_%d@%.31s", static_cast<int>(id), producer);
 }

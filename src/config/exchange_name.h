@@ -22,6 +22,17 @@ struct ExchangeName {
 // when a piece is longer than its limit (the name then designates nothing).
 bool parseExchangeName(std::string_view name, ExchangeName& out);
 
+// The name a definition carries: its exchange id and its producer, upper-cased as the loader
+// holds it.
+ExchangeName nameOf(const ExchangeDef& definition);
+
+// The EXCH_MAP value under which the producer is part of an exchange's name.
+constexpr int32_t kExchMapByProducer = 1;
+
+// The one rule by which a record answers to a name: the same exchange id and, when EXCH_MAP is
+// exactly 1, the same producer.
+bool answersTo(const ExchangeDef& record, const ExchangeName& name, int32_t exchMap);
+
 // The name as the library writes it, "exchange_%d@%s".
 void formatExchangeName(char (&out)[kExchangeNameCapacity], int32_t id, const char* producer);
 

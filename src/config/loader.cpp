@@ -6,8 +6,9 @@
 
 #include "config/definition_line.h"
 #include "config/header_keys.h"
+#include "config/ini_file_lock.h"
+#include "config/page_table.h"
 #include "core/library_state.h"
-#include "core/mutex_wait.h"
 
 namespace zyn::config {
 
@@ -19,7 +20,7 @@ uint64_t defsTextSizeFor(int32_t maxStaticExchanges) { return exchangeSlotsFor(m
 
 void ReadServiceParams(core::LibraryState& state) {
     state.params.resetToDefaults();
-    core::IniFileLock lock(state.iniMutex.get());
+    IniFileLock lock(state.iniMutex.get());
     platform::File file(platform::openFile(state.configPath, "r"));
     if (!file) return;
     char piece[kLinePieceSize];
@@ -29,7 +30,7 @@ void ReadServiceParams(core::LibraryState& state) {
 }
 
 uint32_t ReadExchangeDefsText(core::LibraryState& state, char* buffer, uint64_t bufferSize, const char* path) {
-    core::IniFileLock lock(state.iniMutex.get());
+    IniFileLock lock(state.iniMutex.get());
     platform::File file(platform::openFile(path, "r"));
     if (!file) return 0;
     char piece[kLinePieceSize];
@@ -37,8 +38,8 @@ uint32_t ReadExchangeDefsText(core::LibraryState& state, char* buffer, uint64_t 
     while (!markerSeen && platform::readPiece(file.get(), piece, sizeof piece)) {
         markerSeen = std::strstr(piece, kDefinitionsMarker.data()) != nullptr;
     }
-    // The text with its separators stays within bufferSize - 2 bytes, so that its closing zero
-    // and the second zero the caller writes after it both lie inside the buffer.
+    // The text with its separators stays within bufferSize - 2 bytes, so that its two closing
+    // zeros both lie inside the buffer.
     uint64_t limit = bufferSize >= 2 ? bufferSize - 2 : 0;
     uint64_t used = 0;
     while (markerSeen && platform::readPiece(file.get(), piece, sizeof piece)) {
@@ -49,7 +50,8 @@ uint32_t ReadExchangeDefsText(core::LibraryState& state, char* buffer, uint64_t 
         buffer[used + length] = piece[length]; // the newline, or 0 for a piece without one
         used += length + 1;
     }
-    if (used < bufferSize) buffer[used] = '\0';
+    for (uint64_t end = used; end < used + 2 && end < bufferSize; ++end)
+        buffer[end] = '\0';
     return static_cast<uint32_t>(used);
 }
 
@@ -85,16 +87,33 @@ void ReleaseExchangeTable(core::LibraryState& state) {
     state.exchangeTable.release();
 }
 
+namespace {
+
+// The exchange table and the definitions text for the limit the state holds, and the name
+// index at the first load: it keeps its allocation until unload, and a packed page table grows
+// it when a raised limit lets more records in. What this call allocated goes again on failure.
+bool allocateTables(core::LibraryState& state) {
+    const int32_t maxStatic = state.params.maxStaticExchanges;
+    const bool indexNeeded = !state.nameIndex;
+    if (state.exchangeTable.allocate(exchangeSlotsFor(maxStatic)) &&
+        (!indexNeeded || state.nameIndex.allocate(exchangeSlotsFor(maxStatic) - 1)) &&
+        state.defsText.allocate(defsTextSizeFor(maxStatic))) {
+        return true;
+    }
+    state.exchangeTable.release();
+    state.defsText.reset();
+    if (indexNeeded) state.nameIndex.reset();
+    return false;
+}
+
+} // namespace
+
 int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError) {
     ReleaseExchangeTable(state);
     state.loaded = 0;
-    const int32_t maxStatic = state.params.maxStaticExchanges;
-    if (!state.exchangeTable.allocate(exchangeSlotsFor(maxStatic))) return ZYN_E_FAILED;
-    state.defsText.reset();
-    if (!state.defsText.allocate(defsTextSizeFor(maxStatic))) return ZYN_E_FAILED;
+    if (!allocateTables(state)) return ZYN_E_FAILED;
     state.defsTextLength = ReadExchangeDefsText(state, state.defsText.data(), state.defsText.count(), state.configPath);
     if (emptyTextIsError && state.defsTextLength == 0) return ZYN_E_NO_DEFINITIONS;
-    state.defsText[state.defsTextLength + 1] = '\0';
     state.loaded = ParseExchangeDefs(state);
     if (state.loaded == 0) return ZYN_E_FAILED;
     BuildPageTable(state);

@@ -3,9 +3,7 @@
 
 #include <cstdint>
 
-namespace zyn::core {
-struct LibraryState;
-}
+#include "core/library_state_fwd.h"
 
 namespace zyn::config {
 
@@ -15,21 +13,19 @@ constexpr int kLinePieceSize = 128; // every read of zyn.ini takes at most 127 c
 void ReadServiceParams(core::LibraryState& state);
 
 // Copies the counted definition lines that follow "[EXCHANGE_DEFS]" into buffer, each followed
-// by one separator byte, and returns the bytes used (0 when the file cannot be opened).
+// by one separator byte, then two zeros, and returns the bytes used before the zeros (0 when
+// the file cannot be opened).
 uint32_t ReadExchangeDefsText(core::LibraryState& state, char* buffer, uint64_t bufferSize, const char* path);
 
 // Parses defsText into the exchange table; always 1.
 int32_t ParseExchangeDefs(core::LibraryState& state);
 
-// Rebuilds the page table (reading the header again) and, in the packed layout, the name index.
-void BuildPageTable(core::LibraryState& state);
-void SortNameIndex(core::LibraryState& state);
-
 // Frees the records and closes their exchange mutexes; exchangeCount keeps its value.
 void ReleaseExchangeTable(core::LibraryState& state);
 
-// Releases and rebuilds every table from zyn.ini: 3, -26 (memory), or -27 when the file gives no
-// definitions text and `emptyTextIsError` is set.
+// Releases and rebuilds every table from zyn.ini under the limits the state holds, at load and
+// after every change: 3, -26 (memory), or -27 when the file gives no definitions text and
+// `emptyTextIsError` is set.
 int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError);
 
 // The tables' sizes for a MAX_STATIC_EXCHANGES of `maxStaticExchanges`; a value below 0 sizes

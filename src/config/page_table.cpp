@@ -1,5 +1,7 @@
 // page_table.cpp - BuildPageTable and SortNameIndex: where every exchange's page lies in the
 // section and which mutex guards it.
+#include "config/page_table.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -22,7 +24,7 @@ platform::Handle openExchangeMutex(int32_t number) {
 // Gives the entry its mutex unless it has one: of two records on one page, the first record's
 // handle is kept and no second handle is opened.
 void attachMutex(PageEntry& entry, int32_t number) {
-    if (entry.mutex == nullptr) entry.mutex = openExchangeMutex(number);
+    if (!entry.mutex) entry.mutex.reset(openExchangeMutex(number));
 }
 
 void buildFixedLayout(core::LibraryState& state) {
@@ -90,9 +92,7 @@ void SortNameIndex(core::LibraryState& state) {
     const uint64_t filled = std::min<uint64_t>(state.exchangeCount, state.nameIndex.count());
     NameIndexEntry* begin = state.nameIndex.data();
     if (begin == nullptr) return;
-    std::sort(begin, begin + filled, [](const NameIndexEntry& a, const NameIndexEntry& b) {
-        return std::strncmp(a.producer, b.producer, sizeof a.producer) < 0;
-    });
+    std::sort(begin, begin + filled, nameIndexOrder);
 }
 
 } // namespace zyn::config

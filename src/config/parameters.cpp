@@ -5,13 +5,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "config/config_paths.h"
 #include "config/config_rewrite.h"
 #include "config/header_keys.h"
+#include "config/ini_file_lock.h"
 #include "config/text.h"
 #include "config/written_form.h"
 #include "core/library_state.h"
-#include "core/lifecycle.h"
-#include "core/mutex_wait.h"
 
 namespace zyn::config {
 
@@ -111,12 +111,12 @@ int32_t setServiceConfigParams(core::LibraryState& state, const ServiceConfigPar
     }
     if (!checkAndStoreNumbers(state.params, params)) return ZYN_E_PARAMETER;
 
-    char scratchPath[core::kConfigPathSize];
+    char scratchPath[kConfigPathSize];
     // Without the Windows directory there is neither a file to rewrite nor a scratch file.
-    if (state.configPathValid == 0 || !core::windowsDirectoryPath(scratchPath, sizeof scratchPath, kScratchFileName)) {
+    if (state.configPathValid == 0 || !scratchFilePath(scratchPath)) {
         return ZYN_E_NOT_FOUND;
     }
-    core::IniFileLock lock(state.iniMutex.get());
+    IniFileLock lock(state.iniMutex.get());
     {
         ConfigRewrite rewrite(state.configPath, scratchPath);
         if (!rewrite.open()) return ZYN_E_FAILED;

@@ -1,33 +1,59 @@
 // queries.cpp - the lookup by exchange name and the copies of the exchange table.
 #include "config/queries.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "config/exchange_name.h"
 #include "core/library_state.h"
 
 namespace zyn::config {
 
-bool lookupExchange(const core::LibraryState& state, std::string_view name, ExchangeDef& out) {
-    std::memset(&out, 0, sizeof out);
-    ExchangeName wanted;
-    if (state.loaded == 0 || !parseExchangeName(name, wanted)) return false;
-    const bool producerCounts = state.params.exchMap == 1;
+namespace {
+
+// Through the name index, when it answers for the whole table: it is sorted by producer and
+// id, so a binary search finds what the scan of the table would find first.
+bool indexAnswersFor(const core::LibraryState& state) {
+    return state.params.exchMap == kExchMapByProducer && state.pageTable &&
+           state.pageTable.layout() == PageLayout::Packed && state.nameIndex.count() >= state.exchangeCount;
+}
+
+int64_t searchNameIndex(const core::LibraryState& state, const ExchangeName& name) {
+    const NameIndexEntry* begin = state.nameIndex.data();
+    const NameIndexEntry* end = begin + state.exchangeCount;
+    NameIndexEntry wanted{};
+    std::memcpy(wanted.producer, name.producer, sizeof wanted.producer);
+    wanted.exchangeId = name.id;
+    wanted.tablePosition = INT32_MIN;
+    const NameIndexEntry* found = std::lower_bound(begin, end, wanted, nameIndexOrder);
+    if (found == end || found->exchangeId != name.id ||
+        std::strncmp(found->producer, name.producer, sizeof name.producer) != 0) {
+        return -1;
+    }
+    return found->tablePosition;
+}
+
+} // namespace
+
+int64_t findExchangePosition(const core::LibraryState& state, const ExchangeName& name) {
+    if (state.loaded == 0) return -1;
+    if (indexAnswersFor(state)) return searchNameIndex(state, name);
     for (uint32_t i = 0; i < state.exchangeCount; ++i) {
         const ExchangeDef* record = state.exchangeTable.record(i);
         if (record == nullptr) break;
-        if (record->exchangeId != wanted.id) continue;
-        if (producerCounts && std::strncmp(record->producer, wanted.producer, sizeof wanted.producer) != 0) continue;
-        std::memcpy(&out, record, sizeof out);
-        return true;
+        if (answersTo(*record, name, state.params.exchMap)) return i;
     }
-    return false;
+    return -1;
 }
 
-int32_t IsExchangeDefined(const core::LibraryState& state, std::string_view name) {
-    ExchangeDef found;
-    lookupExchange(state, name, found);
-    return found.exchangeNumber != 0 ? 1 : 0;
+int64_t lookupExchange(const core::LibraryState& state, std::string_view name, ExchangeDef& out) {
+    std::memset(&out, 0, sizeof out);
+    ExchangeName wanted;
+    if (!parseExchangeName(name, wanted)) return -1;
+    const int64_t position = findExchangePosition(state, wanted);
+    const ExchangeDef* record = position < 0 ? nullptr : state.exchangeTable.record(static_cast<uint64_t>(position));
+    if (record == nullptr) return -1;
+    std::memcpy(&out, record, sizeof out);
+    return position;
 }
 
 int32_t copyAllExchanges(const core::LibraryState& state, ExchangeDef* out) {

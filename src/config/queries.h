@@ -4,21 +4,19 @@
 #include <cstdint>
 #include <string_view>
 
+#include "config/exchange_name.h"
+#include "core/library_state_fwd.h"
 #include "trvzyn32.h"
-
-namespace zyn::core {
-struct LibraryState;
-}
 
 namespace zyn::config {
 
-// Finds the exchange a name designates: the first record whose exchange id matches and, when
-// EXCH_MAP is exactly 1, whose producer equals the name's. Fills `out` with it, or with zeros
-// when nothing matches (not loaded, malformed name, no such exchange); true when found.
-bool lookupExchange(const core::LibraryState& state, std::string_view name, ExchangeDef& out);
+// The table position of the first record that answers to `name` under the EXCH_MAP the state
+// holds, or -1 (also when the table is not loaded).
+int64_t findExchangePosition(const core::LibraryState& state, const ExchangeName& name);
 
-// 1 when the name designates an exchange of the loaded table.
-int32_t IsExchangeDefined(const core::LibraryState& state, std::string_view name);
+// Finds the exchange a name designates and fills `out` with it, or with zeros when nothing
+// matches (not loaded, malformed name, no such exchange). Returns its table position, or -1.
+int64_t lookupExchange(const core::LibraryState& state, std::string_view name, ExchangeDef& out);
 
 // Copies every record in table order; 3, or 0 when the table is not loaded or `out` is null.
 int32_t copyAllExchanges(const core::LibraryState& state, ExchangeDef* out);

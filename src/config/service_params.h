@@ -3,14 +3,17 @@
 
 #include <cstdint>
 
+#include "trvzyn32.h"
+
 namespace zyn::config {
 
 constexpr int32_t kDefaultMaxExchangeSize = 1024;
 constexpr int32_t kDefaultMaxStaticExchanges = 512;
 constexpr uint32_t kDefaultMaxDynamicExchanges = 256;
 constexpr int32_t kDefaultExchMap = 0;
-constexpr int kMulticastEntries = 32;
-constexpr int kMulticastTextSize = 17; // 16 characters and the terminator
+// The caller's record and the library's own hold the same list: 32 texts of 16 characters.
+constexpr int kMulticastEntries = ZYN_MULTICAST_ENTRIES;
+constexpr int kMulticastTextSize = ZYN_MULTICAST_TEXT_SIZE; // 16 characters and the terminator
 
 struct ServiceParams {
     int32_t maxExchangeSize = kDefaultMaxExchangeSize;

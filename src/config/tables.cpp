@@ -30,15 +30,19 @@ bool PageTable::allocate(uint64_t count, PageLayout layout) {
 }
 
 void PageTable::closeMutexes() {
-    for (uint64_t i = 0; i < entries_.count(); ++i) {
-        if (entries_[i].mutex != nullptr) platform::closeHandle(entries_[i].mutex);
-        entries_[i].mutex = nullptr;
-    }
+    for (uint64_t i = 0; i < entries_.count(); ++i)
+        entries_[i].mutex.reset();
 }
 
 void PageTable::reset() {
     closeMutexes();
     entries_.reset();
+}
+
+bool nameIndexOrder(const NameIndexEntry& a, const NameIndexEntry& b) {
+    if (int order = std::strncmp(a.producer, b.producer, sizeof a.producer); order != 0) return order < 0;
+    if (a.exchangeId != b.exchangeId) return a.exchangeId < b.exchangeId;
+    return a.tablePosition < b.tablePosition;
 }
 
 } // namespace zyn::config

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "config/page_layout.h"
-#include "core/heap_array.h"
-#include "platform/platform.h"
+#include "platform/heap_array.h"
+#include "platform/scoped_handle.h"
 #include "trvzyn32.h"
 
 namespace zyn::config {
@@ -39,16 +39,16 @@ public:
     bool store(uint64_t position, const ExchangeDef& definition);
 
 private:
-    core::HeapArray<ExchangeDef*> slots_;
+    platform::HeapArray<ExchangeDef*> slots_;
 };
 
 // Where one page lies, as offsets into the view of "ZYN_MAP_1", and the mutex that guards it.
 // Offsets rather than addresses: the table stays meaningful, and checkable, for whatever view
 // is mapped when a page is used.
 struct PageEntry {
-    int64_t pageOffset;
-    int64_t statusOffset;
-    platform::Handle mutex; // owned; null when the page has none
+    int64_t pageOffset = 0;
+    int64_t statusOffset = 0;
+    platform::KernelHandle mutex; // empty when the page has none
 };
 
 class PageTable {
@@ -74,7 +74,7 @@ public:
     }
 
 private:
-    core::HeapArray<PageEntry> entries_;
+    platform::HeapArray<PageEntry> entries_;
     PageLayout layout_ = PageLayout::Fixed;
 };
 
@@ -85,6 +85,11 @@ struct NameIndexEntry {
 };
 static_assert(sizeof(NameIndexEntry) == 40);
 
-using NameIndex = core::HeapArray<NameIndexEntry>;
+// The order of the name index: by producer, so that the entries of one producer stand together,
+// then by exchange id and table position, so that a binary search finds the first record in
+// table order that carries a producer and an id.
+bool nameIndexOrder(const NameIndexEntry& a, const NameIndexEntry& b);
+
+using NameIndex = platform::HeapArray<NameIndexEntry>;
 
 } // namespace zyn::config

@@ -10,7 +10,6 @@
 namespace zyn::config {
 
 constexpr size_t kWrittenLineCapacity = 160; // a written definition line is at most 124 characters
-constexpr char kScratchFileName[] = "\\__zyntmp.ini";
 
 // "\n%d\t%u\t%d\t%s\t%s\t" then "T," "M," "S," "P=%d," as the definition has them, and "E=%d";
 // no line end follows: the next appended line brings its own.

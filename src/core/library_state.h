@@ -4,20 +4,19 @@
 
 #include <cstdint>
 
+#include "config/config_paths.h"
 #include "config/service_params.h"
 #include "config/tables.h"
-#include "core/heap_array.h"
+#include "platform/heap_array.h"
 #include "platform/scoped_handle.h"
 
 namespace zyn::core {
-
-constexpr uint32_t kConfigPathSize = 256;
 
 struct LibraryState {
     platform::ScopedView view;            // the mapped view of "ZYN_MAP_1"; empty when not mapped
     platform::KernelHandle mappingHandle; // the opened section "ZYN_MAP_1"
     int32_t servicePresent = 0;           // answer of the last presence test
-    HeapArray<char> defsText;             // the counted definition lines of zyn.ini
+    platform::HeapArray<char> defsText;   // the counted definition lines of zyn.ini
     config::PageTable pageTable;
     config::ExchangeTable exchangeTable;
     uint32_t defsTextLength = 0;
@@ -27,7 +26,7 @@ struct LibraryState {
     config::ServiceParams params; // maxExchangeSize .. multicast
     int32_t platformIsNt = 1;
     platform::KernelHandle iniMutex; // "__ZYN_INIFILE"
-    char configPath[kConfigPathSize] = {};
+    char configPath[config::kConfigPathSize] = {};
     config::NameIndex nameIndex;
     int32_t socketsStarted = 0;
 };

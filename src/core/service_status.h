@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-namespace zyn::core {
+#include "core/library_state_fwd.h"
 
-struct LibraryState;
+namespace zyn::core {
 
 constexpr char kServiceName[] = "ZYN Service";
 constexpr uint32_t kPendingPollMilliseconds = 3000;

@@ -9,9 +9,9 @@
 #include "config/queries.h"
 #include "config/text.h"
 #include "core/library_state.h"
-#include "core/mutex_wait.h"
 #include "core/service_status.h"
 #include "exchange/find_page.h"
+#include "platform/mutex_wait.h"
 
 namespace zyn::exchange {
 
@@ -35,8 +35,9 @@ std::string_view nameOf(const ExchangeAccess& access) {
 // The page of `record` when its header and its first `dataEnd` data bytes, and its status byte,
 // lie wholly inside the mapped view: a zyn.ini that disagrees with the service's section must
 // never lead outside the mapping.
-bool findPage(const core::LibraryState& state, const ExchangeDef& record, uint64_t dataEnd, Page& page) {
-    const int64_t index = FindPageIndex(state, record.producer, record.exchangeId);
+bool findPage(const core::LibraryState& state, const ExchangeDef& record, int64_t position, uint64_t dataEnd,
+              Page& page) {
+    const int64_t index = FindPageIndex(state, record, position);
     const config::PageEntry* entry = state.pageTable.find(index);
     if (entry == nullptr) return false;
     const int64_t viewSize = static_cast<int64_t>(state.view.size());
@@ -44,7 +45,7 @@ bool findPage(const core::LibraryState& state, const ExchangeDef& record, uint64
     if (entry->pageOffset > viewSize - config::kPageHeaderSize - static_cast<int64_t>(dataEnd)) return false;
     page.header = state.view.address() + entry->pageOffset;
     page.status = state.view.address() + entry->statusOffset;
-    page.mutex = entry->mutex;
+    page.mutex = entry->mutex.get();
     return true;
 }
 
@@ -56,7 +57,8 @@ int32_t checkAccess(core::LibraryState& state, const ExchangeAccess* access, con
     if (core::isServicePresent(state) == 0) return ZYN_E_NOT_INSTALLED;
     if (core::isServiceRunning(state) == 0) return ZYN_E_NOT_RUNNING;
     ExchangeDef record;
-    if (!config::lookupExchange(state, nameOf(*access), record)) return ZYN_E_NOT_FOUND;
+    const int64_t position = config::lookupExchange(state, nameOf(*access), record);
+    if (position < 0) return ZYN_E_NOT_FOUND;
     // The count and the buffer are the caller's promise; missing ones are refused, not followed.
     if (access->lengthPtr == nullptr) return ZYN_E_PARAMETER;
     count = *access->lengthPtr;
@@ -65,7 +67,7 @@ int32_t checkAccess(core::LibraryState& state, const ExchangeAccess* access, con
     const uint64_t dataEnd = uint64_t{access->offset} + count; // no 32-bit wrap
     if (dataEnd > record.size) return ZYN_E_RANGE;
     if (state.view.address() == nullptr) return ZYN_E_NOT_FOUND;
-    if (!findPage(state, record, dataEnd, page)) return ZYN_E_NOT_FOUND;
+    if (!findPage(state, record, position, dataEnd, page)) return ZYN_E_NOT_FOUND;
     return ZYN_OK;
 }
 
@@ -73,7 +75,7 @@ int32_t checkAccess(core::LibraryState& state, const ExchangeAccess* access, con
 class PageLock {
 public:
     explicit PageLock(platform::Handle mutex)
-        : mutex_(mutex), acquired_(mutex == nullptr || core::mutexAcquired(core::waitForMutex(mutex))) {}
+        : mutex_(mutex), acquired_(mutex == nullptr || platform::mutexAcquired(platform::waitForMutex(mutex))) {}
     PageLock(const PageLock&) = delete;
     PageLock& operator=(const PageLock&) = delete;
     ~PageLock() {
@@ -117,11 +119,11 @@ int32_t putExchange(core::LibraryState& state, ExchangeAccess* access, const voi
 void* getExchangePtr(core::LibraryState& state, ExchangeAccess* access) {
     if (access == nullptr || core::isServicePresent(state) == 0 || core::isServiceRunning(state) == 0) return nullptr;
     ExchangeDef record;
-    if (!config::lookupExchange(state, nameOf(*access), record)) return nullptr;
-    if (state.view.address() == nullptr) return nullptr;
+    const int64_t position = config::lookupExchange(state, nameOf(*access), record);
+    if (position < 0 || state.view.address() == nullptr) return nullptr;
     // The same page that the reads and writes use, and only when all of it lies in the view.
     Page page;
-    return findPage(state, record, record.size, page) ? page.header : nullptr;
+    return findPage(state, record, position, record.size, page) ? page.header : nullptr;
 }
 
 } // namespace zyn::exchange

@@ -27,14 +27,15 @@ constexpr uint32_t kServiceQueryStatus = 0x4;
 constexpr uint32_t kServiceStart = 0x10;
 constexpr uint32_t kServiceStop = 0x20;
 constexpr uint32_t kServiceControlStop = 1;
+// The states run from 1 in this order.
 enum ServiceState : uint32_t {
     kServiceStopped = 1,
-    kServiceStartPending = 2,
-    kServiceStopPending = 3,
-    kServiceRunning = 4,
-    kServiceContinuePending = 5,
-    kServicePausePending = 6,
-    kServicePaused = 7,
+    kServiceStartPending,
+    kServiceStopPending,
+    kServiceRunning,
+    kServiceContinuePending,
+    kServicePausePending,
+    kServicePaused,
 };
 
 // System error codes the library acts on.

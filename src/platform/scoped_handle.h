@@ -1,7 +1,10 @@
-// scoped_handle.h - one move-only owner for every kind of handle the library holds; each kind
-// names its null value and its close call in a traits struct.
+// scoped_handle.h - one move-only owner for every kind of handle: each kind names its type, its
+// "none" values and its close call in a traits struct, so that a handle is closed exactly once
+// on every path. The traits of the handles the portable library holds follow; the Win32 kinds
+// (HANDLE, SC_HANDLE, HKEY, SOCKET, views, modules) are in win32/scoped_win32.h.
 #pragma once
 
+#include <cstdint>
 #include <utility>
 
 #include "platform/platform.h"
@@ -12,7 +15,7 @@ template <typename Traits> class ScopedHandle {
 public:
     using Value = typename Traits::Value;
 
-    ScopedHandle() = default;
+    ScopedHandle() noexcept = default;
     explicit ScopedHandle(Value value) : value_(value) {}
     ScopedHandle(const ScopedHandle&) = delete;
     ScopedHandle& operator=(const ScopedHandle&) = delete;
@@ -24,62 +27,47 @@ public:
     ~ScopedHandle() { reset(); }
 
     Value get() const { return value_; }
-    explicit operator bool() const { return value_ != Value{}; }
+    bool valid() const { return Traits::valid(value_); }
+    explicit operator bool() const { return valid(); }
 
-    Value release() { return std::exchange(value_, Value{}); }
+    Value release() { return std::exchange(value_, Traits::invalid()); }
     // Closes the held handle exactly once and takes `value` in its place.
-    void reset(Value value = Value{}) {
+    void reset(Value value = Traits::invalid()) {
         Value old = std::exchange(value_, value);
-        if (old != Value{}) Traits::close(old);
+        if (Traits::valid(old)) Traits::close(old);
     }
 
 private:
-    Value value_{};
+    Value value_ = Traits::invalid();
 };
 
-struct KernelHandleTraits {
-    using Value = Handle;
-    static void close(Value value) { closeHandle(value); }
-};
-struct ServiceHandleTraits {
-    using Value = Handle;
-    static void close(Value value) { closeServiceHandle(value); }
-};
-struct FileTraits {
-    using Value = FileHandle;
-    static void close(Value value) { closeFile(value); }
+// The traits of a handle kind whose "none" is the null value.
+template <typename T, auto Close> struct NullableHandleTraits {
+    using Value = T;
+    static Value invalid() { return nullptr; }
+    static bool valid(Value value) { return value != nullptr; }
+    static void close(Value value) { Close(value); }
 };
 
-using KernelHandle = ScopedHandle<KernelHandleTraits>;
-using ServiceHandle = ScopedHandle<ServiceHandleTraits>;
-using File = ScopedHandle<FileTraits>;
+// The views the seam maps: "none" has no address.
+struct MappedViewTraits {
+    using Value = MappedView;
+    static Value invalid() { return {}; }
+    static bool valid(Value value) { return value.address != nullptr; }
+    static void close(Value value) { unmapView(value.address); }
+};
+
+// The seam's own close calls keep the caller's last error intact.
+using KernelHandle = ScopedHandle<NullableHandleTraits<Handle, closeHandle>>;
+using ServiceHandle = ScopedHandle<NullableHandleTraits<Handle, closeServiceHandle>>;
+using File = ScopedHandle<NullableHandleTraits<FileHandle, closeFile>>;
 
 // The view of a section: its address and the size that may be touched.
-class ScopedView {
+class ScopedView : public ScopedHandle<MappedViewTraits> {
 public:
-    ScopedView() = default;
-    explicit ScopedView(MappedView view) : view_(view) {}
-    ScopedView(const ScopedView&) = delete;
-    ScopedView& operator=(const ScopedView&) = delete;
-    ScopedView(ScopedView&& other) noexcept : view_(std::exchange(other.view_, MappedView{})) {}
-    ScopedView& operator=(ScopedView&& other) noexcept {
-        if (this != &other) {
-            reset();
-            view_ = std::exchange(other.view_, MappedView{});
-        }
-        return *this;
-    }
-    ~ScopedView() { reset(); }
-
-    uint8_t* address() const { return view_.address; }
-    size_t size() const { return view_.size; }
-    void reset() {
-        MappedView old = std::exchange(view_, MappedView{});
-        if (old.address != nullptr) unmapView(old.address);
-    }
-
-private:
-    MappedView view_{};
+    using ScopedHandle::ScopedHandle;
+    uint8_t* address() const { return get().address; }
+    size_t size() const { return get().size; }
 };
 
 } // namespace zyn::platform

@@ -2,10 +2,11 @@
 // platform's sleep; every handle opened here is closed before the operation returns.
 #include "service/service_control.h"
 
+#include "config/config_paths.h"
 #include "config/loader.h"
 #include "core/library_state.h"
-#include "core/lifecycle.h"
 #include "core/service_status.h"
+#include "exchange/section_attach.h"
 #include "platform/scoped_handle.h"
 #include "trvzyn32.h"
 
@@ -36,11 +37,6 @@ bool waitForService(platform::Handle manager, WaitFor goal) {
     return false;
 }
 
-void detachSection(core::LibraryState& state) {
-    state.mappingHandle.reset();
-    state.view.reset();
-}
-
 // -19, 1 or -26 when the operation cannot go on; 0 with the manager open otherwise.
 int32_t openManagerForControl(core::LibraryState& state, ServiceHandle& manager) {
     if (core::isServicePresent(state) == 0) return ZYN_E_NOT_INSTALLED;
@@ -63,13 +59,13 @@ int32_t StopServiceAndWait(core::LibraryState& state, platform::Handle service) 
     }
     if (error != platform::kErrorServiceNotActive) return ZYN_E_FAILED;
     // The service is not running: its section is gone with it, and the next start opens it anew.
-    detachSection(state);
+    exchange::detachSection(state);
     return ZYN_OK;
 }
 
 int32_t StartServiceAndAttach(core::LibraryState& state, platform::Handle service, platform::Handle manager) {
-    char ignored[core::kConfigPathSize];
-    if (!core::windowsDirectoryPath(ignored, sizeof ignored, core::kConfigFileName)) return ZYN_E_FAILED;
+    char ignored[config::kConfigPathSize];
+    if (!config::configFilePath(ignored)) return ZYN_E_FAILED;
     uint32_t error = platform::startService(service);
     if (error != 0 && error != platform::kErrorServiceAlreadyRunning) return ZYN_E_NOT_RUNNING;
     if (!waitForService(manager, WaitFor::LeavingStopped)) return ZYN_E_FAILED;
@@ -77,14 +73,11 @@ int32_t StartServiceAndAttach(core::LibraryState& state, platform::Handle servic
     state.configPathValid = state.configPath[0] != '\0' ? 1 : 0;
     waitForService(manager, WaitFor::LeavingStopped);
 
-    if (!core::openSectionWithRetries(state)) {
+    if (!exchange::openSectionWithRetries(state)) {
         state.view.reset();
         return ZYN_E_FAILED;
     }
-    // The old view is released exactly once before the new one takes its place; the page table
-    // holds offsets, so it never points into a view that is gone.
-    state.view.reset();
-    state.view = platform::ScopedView(platform::mapWholeSection(state.mappingHandle.get()));
+    exchange::mapSection(state);
     if (int32_t result = config::ReloadConfiguration(state, true); result != ZYN_OK) return result;
     platform::sleepMilliseconds(kSettleMilliseconds);
     return ZYN_OK;

@@ -4,11 +4,8 @@
 
 #include <cstdint>
 
+#include "core/library_state_fwd.h"
 #include "platform/platform.h"
-
-namespace zyn::core {
-struct LibraryState;
-}
 
 namespace zyn::service {
 

@@ -12,8 +12,6 @@ namespace zyn::service {
 
 namespace {
 
-constexpr uint8_t kRequest[4] = {7, 1, 0, 0};
-
 struct Reply {
     uint8_t bytes[kReplyBufferSize] = {}; // a short reply reads as if padded with zeros
     int32_t count = 0;
@@ -24,8 +22,8 @@ int32_t SendServiceQuery(core::LibraryState& state, Reply& reply) {
     if (core::isServiceRunning(state) == 0) return ZYN_E_NOT_RUNNING;
     size_t received = 0;
     // A datagram longer than the buffer fails the receive.
-    if (platform::exchangeDatagramWithLocalHost(kServiceQueryPort, kRequest, sizeof kRequest, reply.bytes,
-                                                sizeof reply.bytes, kReplyTimeoutMilliseconds,
+    if (platform::exchangeDatagramWithLocalHost(kServiceQueryPort, kQueryRequest.data(), kQueryRequest.size(),
+                                                reply.bytes, sizeof reply.bytes, kReplyTimeoutMilliseconds,
                                                 received) != platform::UdpOutcome::Received) {
         return ZYN_E_UDP;
     }

@@ -4,18 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace zyn::core {
-struct LibraryState;
-}
+#include "core/library_state_fwd.h"
+#include "service/query_protocol.h"
 
 namespace zyn::service {
 
-constexpr uint16_t kServiceQueryPort = 21586;
-constexpr size_t kReplyBufferSize = 1404;
-constexpr size_t kReplyCountOffset = 8;
-constexpr size_t kReplyEntriesOffset = 12;
-constexpr size_t kReplyEntrySize = 16;
-constexpr int32_t kMaxReplyEntries = 87; // (1404 - 12) / 16
 // A lost request or reply must not hold the caller for ever; no retry follows.
 constexpr uint32_t kReplyTimeoutMilliseconds = 2000;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "peer/peer_protocol.h"
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 #include "support/peer_process.h"
 
 namespace {

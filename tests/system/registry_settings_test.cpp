@@ -3,7 +3,7 @@
 // or an administrator would store them, their defaults, and a change seen by the next call.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "platform/win32/scoped_win32.h"
 
 #include <cstdint>
 #include <cstring>
@@ -22,9 +22,9 @@ constexpr char kThirdPartyApps[] = "Third Party Apps Allowed";
 constexpr char kMaxExchangeSize[] = "Max Exchange Size";
 
 bool keyExists(const char* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    zyn::win32::RegistryKey key(opened);
     return true;
 }
 
@@ -42,22 +42,20 @@ protected:
         EXPECT_FALSE(keyExists(kSettingsKey)) << "the test left the settings key behind";
     }
 
-    void createKey() {
+    // The settings key, created when missing.
+    static zyn::win32::RegistryKey openSettingsKey() {
         HKEY key = nullptr;
-        ASSERT_EQ(
-            RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-        RegCloseKey(key);
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        return zyn::win32::RegistryKey(key);
     }
 
+    void createKey() { ASSERT_TRUE(openSettingsKey()); }
+
     void setValue(const char* name, DWORD type, const std::vector<uint8_t>& data) {
-        HKEY key = nullptr;
-        ASSERT_EQ(
-            RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-        const LONG stored = RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
-        RegCloseKey(key);
-        ASSERT_EQ(stored, ERROR_SUCCESS) << name;
+        zyn::win32::RegistryKey key = openSettingsKey();
+        ASSERT_TRUE(key);
+        ASSERT_EQ(RegSetValueExA(key.get(), name, 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS)
+            << name;
     }
 
     void setDword(const char* name, uint32_t value) {
@@ -67,10 +65,10 @@ protected:
     }
 
     void deleteValue(const char* name) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-        RegDeleteValueA(key, name);
-        RegCloseKey(key);
+        HKEY opened = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &opened), ERROR_SUCCESS);
+        zyn::win32::RegistryKey key(opened);
+        RegDeleteValueA(key.get(), name);
     }
 
 private:

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 #include "support/clean_machine.h"
 #include "support/data_access_helpers.h"
 #include "support/loaded_library.h"

@@ -7,6 +7,7 @@
 
 #include "config/page_layout.h"
 #include "exchange/find_page.h"
+#include "exchange_def_builder.h"
 #include "trvzyn32.h"
 
 namespace zyn::testing {
@@ -178,17 +179,20 @@ TEST_F(DataAccess, FindPageIndexStaysWithinTheTableAsBuilt) {
     // Parameters changed in the state since the build do not change how the table is indexed.
     state().params.exchMap = 0;
     state().params.maxStaticExchanges = 1000;
-    EXPECT_EQ(exchange::FindPageIndex(state(), "NODEB", 6), 2);
-    EXPECT_EQ(exchange::FindPageIndex(state(), "NODEB", 500), -1);
+    const auto record = [](const char* producer, int32_t id) {
+        return test_support::exchangeDef(1, 10, 1, producer, "G", ZYN_FLAG_MUTEX, 0, id);
+    };
+    EXPECT_EQ(exchange::FindPageIndex(state(), record("NODEB", 6), 2), 2);
+    EXPECT_EQ(exchange::FindPageIndex(state(), record("NODEB", 500), 500), -1);
     detach();
     core::resetLibraryState();
     load(kFixedIni, kFixedSection);
     state().params.maxStaticExchanges = 1000;
     state().params.exchMap = 1;
-    EXPECT_EQ(exchange::FindPageIndex(state(), "NODE1", 8), 8);
-    EXPECT_EQ(exchange::FindPageIndex(state(), "NODE1", 9), -1);
-    EXPECT_EQ(exchange::FindPageIndex(state(), "NODE1", 0), -1);
-    EXPECT_EQ(exchange::FindPageIndex(state(), "NODE1", -1), -1);
+    EXPECT_EQ(exchange::FindPageIndex(state(), record("NODE1", 8), 0), 8);
+    EXPECT_EQ(exchange::FindPageIndex(state(), record("NODE1", 9), 0), -1);
+    EXPECT_EQ(exchange::FindPageIndex(state(), record("NODE1", 0), 0), -1);
+    EXPECT_EQ(exchange::FindPageIndex(state(), record("NODE1", -1), 0), -1);
 }
 
 TEST_F(DataAccess, PagesOutsideTheViewAreNoPages) {

@@ -31,7 +31,7 @@ protected:
         return mutex == nullptr ? 0 : mutex->handles;
     }
     const config::PageEntry& entry(uint64_t index) {
-        static const config::PageEntry none{-1, -1, nullptr};
+        static const config::PageEntry none{-1, -1, {}};
         if (index >= state().pageTable.count()) {
             ADD_FAILURE() << "no page table entry " << index << " of " << state().pageTable.count();
             return none;
@@ -81,10 +81,10 @@ TEST_F(ConfigPageTable, FixedLayoutWithDefaultsCoversPages1To512) {
         EXPECT_EQ(entry(row.page).pageOffset, row.pageOffset);
         EXPECT_EQ(entry(row.page).statusOffset, static_cast<int64_t>(row.page));
     }
-    EXPECT_NE(entry(1).mutex, nullptr);
-    EXPECT_NE(entry(512).mutex, nullptr);
-    EXPECT_EQ(entry(2).mutex, nullptr) << "a page no record uses has no mutex";
-    EXPECT_EQ(entry(0).mutex, nullptr);
+    EXPECT_NE(entry(1).mutex.get(), nullptr);
+    EXPECT_NE(entry(512).mutex.get(), nullptr);
+    EXPECT_EQ(entry(2).mutex.get(), nullptr) << "a page no record uses has no mutex";
+    EXPECT_EQ(entry(0).mutex.get(), nullptr);
     EXPECT_EQ(handles("ZYN_MAP_1-00001"), 1);
     EXPECT_EQ(handles("ZYN_MAP_1-00512"), 1);
     EXPECT_EQ(world().mutex("ZYN_MAP_1-00000"), nullptr);
@@ -97,7 +97,7 @@ TEST_F(ConfigPageTable, FixedLayoutFollowsTheHeadersSizes) {
     EXPECT_EQ(entry(10).pageOffset, 1000);
     EXPECT_EQ(entry(10).statusOffset, 10);
     // The record's mutex is kept at the entry of its exchange number and named with it.
-    EXPECT_NE(entry(10).mutex, nullptr);
+    EXPECT_NE(entry(10).mutex.get(), nullptr);
     EXPECT_EQ(handles("ZYN_MAP_1-00010"), 1);
 }
 
@@ -116,7 +116,7 @@ TEST_F(ConfigPageTable, RecordsOnTheSamePageShareOneMutexHandle) {
     ASSERT_EQ(state().exchangeCount, 4u);
     EXPECT_EQ(handles("ZYN_MAP_1-00005"), 1);
     EXPECT_EQ(handles("ZYN_MAP_1-00006"), 1);
-    EXPECT_NE(entry(5).mutex, nullptr);
+    EXPECT_NE(entry(5).mutex.get(), nullptr);
 
     // Released and opened again by a reload, and closed once at unload (the fixture checks
     // that no handle is closed twice or left open).
@@ -135,7 +135,7 @@ TEST_F(ConfigPageTable, ExistingMutexIsOpenedWhenCreationIsRefused) {
     world().failCall(fake::Op::CreateMutex, 3);
     attach();
     EXPECT_EQ(world().calls(fake::Op::OpenMutex), 1);
-    EXPECT_NE(entry(2).mutex, nullptr);
+    EXPECT_NE(entry(2).mutex.get(), nullptr);
     EXPECT_EQ(handles("ZYN_MAP_1-00002"), 1);
 }
 
@@ -147,7 +147,7 @@ TEST_F(ConfigPageTable, MutexesThatCanBeNeitherCreatedNorOpenedLeaveTheirPagesWi
     EXPECT_EQ(state().loaded, 1);
     EXPECT_EQ(state().exchangeCount, 3u);
     for (uint64_t page = 1; page <= 3; ++page)
-        EXPECT_EQ(entry(page).mutex, nullptr) << page;
+        EXPECT_EQ(entry(page).mutex.get(), nullptr) << page;
 }
 
 TEST_F(ConfigPageTable, FailedMutexIsTriedOnceAndTheBuildGoesOnWithTheNextRecord) {
@@ -157,9 +157,9 @@ TEST_F(ConfigPageTable, FailedMutexIsTriedOnceAndTheBuildGoesOnWithTheNextRecord
     world().failCall(fake::Op::CreateMutex, 3);
     attach();
     EXPECT_EQ(state().loaded, 1);
-    EXPECT_NE(entry(1).mutex, nullptr);
-    EXPECT_EQ(entry(2).mutex, nullptr);
-    EXPECT_NE(entry(3).mutex, nullptr);
+    EXPECT_NE(entry(1).mutex.get(), nullptr);
+    EXPECT_EQ(entry(2).mutex.get(), nullptr);
+    EXPECT_NE(entry(3).mutex.get(), nullptr);
     EXPECT_EQ(handles("ZYN_MAP_1-00002"), 0);
     EXPECT_EQ(world().calls(fake::Op::CreateMutex), 4);
     EXPECT_EQ(world().calls(fake::Op::OpenMutex), 1);
@@ -178,7 +178,7 @@ TEST_F(ConfigPageTable, PackedLayoutPacksPagesInTableOrderAfterTheStatusBytes) {
         SCOPED_TRACE(i);
         EXPECT_EQ(entry(i).pageOffset, pageOffsets[i]);
         EXPECT_EQ(entry(i).statusOffset, static_cast<int64_t>(i));
-        EXPECT_NE(entry(i).mutex, nullptr);
+        EXPECT_NE(entry(i).mutex.get(), nullptr);
     }
     // Named by table position, whatever the exchange numbers.
     EXPECT_EQ(handles("ZYN_MAP_1-00000"), 1);

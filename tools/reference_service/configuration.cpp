@@ -9,7 +9,7 @@
 #include "config/definition_line.h"
 #include "config/header_keys.h"
 #include "config/page_layout.h"
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 
 namespace zyn::reference {
 

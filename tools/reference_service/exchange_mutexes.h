@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 #include "section_plan.h"
 
 namespace zyn::reference {

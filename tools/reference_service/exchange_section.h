@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "configuration.h"
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 #include "section_plan.h"
 
 namespace zyn::reference {

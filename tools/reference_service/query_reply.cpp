@@ -15,13 +15,13 @@ void putLittleEndian32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
 }
 
 std::vector<uint8_t> normalReply(const std::vector<ExchangeDef>& records) {
-    const size_t entries = std::min(records.size(), kReplyMaxEntries);
-    std::vector<uint8_t> reply(kReplyEntriesOffset + entries * kReplyEntrySize, 0);
+    const size_t entries = std::min(records.size(), static_cast<size_t>(service::kMaxReplyEntries));
+    std::vector<uint8_t> reply(service::kReplyEntriesOffset + entries * service::kReplyEntrySize, 0);
     std::copy(kReplyHead.begin(), kReplyHead.end(), reply.begin());
-    putLittleEndian32(reply, kReplyCountOffset, static_cast<uint32_t>(entries));
+    putLittleEndian32(reply, service::kReplyCountOffset, static_cast<uint32_t>(entries));
     for (size_t i = 0; i < entries; ++i) {
         const ExchangeDef& record = records[i];
-        const size_t at = kReplyEntriesOffset + i * kReplyEntrySize;
+        const size_t at = service::kReplyEntriesOffset + i * service::kReplyEntrySize;
         putLittleEndian32(reply, at, static_cast<uint32_t>(record.exchangeNumber));
         putLittleEndian32(reply, at + 4, static_cast<uint32_t>(record.exchangeId));
         putLittleEndian32(reply, at + 8, record.size);
@@ -39,10 +39,12 @@ std::optional<std::vector<uint8_t>> buildQueryReply(const std::vector<ExchangeDe
     case ReplyMode::Normal: break;
     case ReplyMode::Empty: reply.clear(); break;
     case ReplyMode::Short: reply.resize(6); break;
-    case ReplyMode::CountOnly: reply.resize(kReplyEntriesOffset); break;
+    case ReplyMode::CountOnly: reply.resize(service::kReplyEntriesOffset); break;
     case ReplyMode::Oversize: reply.resize(kOversizeReplyBytes, 0); break;
     case ReplyMode::Silent: return std::nullopt;
-    case ReplyMode::Count: putLittleEndian32(reply, kReplyCountOffset, static_cast<uint32_t>(countOverride)); break;
+    case ReplyMode::Count:
+        putLittleEndian32(reply, service::kReplyCountOffset, static_cast<uint32_t>(countOverride));
+        break;
     }
     return reply;
 }

@@ -14,7 +14,7 @@ DWORD QueryResponder::start(std::optional<std::vector<uint8_t>> reply) {
     if (!socket_) return static_cast<DWORD>(WSAGetLastError());
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(kQueryPort);
+    address.sin_port = htons(service::kServiceQueryPort);
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     if (bind(socket_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
         return static_cast<DWORD>(WSAGetLastError());
@@ -62,8 +62,8 @@ void QueryResponder::answerPending() {
             if (error == WSAECONNRESET || error == WSAEMSGSIZE) continue;
             return;
         }
-        const bool isQuery = received == static_cast<int>(kQueryRequest.size()) &&
-                             std::equal(kQueryRequest.begin(), kQueryRequest.end(), request);
+        const bool isQuery = received == static_cast<int>(service::kQueryRequest.size()) &&
+                             std::equal(service::kQueryRequest.begin(), service::kQueryRequest.end(), request);
         if (!isQuery || !reply_) continue;
         sendto(socket_.get(), reinterpret_cast<const char*>(reply_->data()), static_cast<int>(reply_->size()), 0,
                reinterpret_cast<const sockaddr*>(&sender), senderSize);

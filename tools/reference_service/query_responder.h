@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "scoped_win32.h"
+#include "sockets_session.h"
 
 namespace zyn::reference {
 

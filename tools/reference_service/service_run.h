@@ -3,7 +3,7 @@
 #pragma once
 
 #include "options.h"
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 
 namespace zyn::reference {
 

@@ -1,5 +1,5 @@
 // mutex.cpp - Win32 only: named mutexes and kernel handles.
-#include <windows.h>
+#include "platform/win32/scoped_win32.h"
 
 #include "platform/platform.h"
 
@@ -15,11 +15,6 @@ uint32_t waitForObject(Handle handle, uint32_t milliseconds) { return WaitForSin
 
 bool releaseMutex(Handle handle) { return ReleaseMutex(handle) != FALSE; }
 
-void closeHandle(Handle handle) {
-    // Closing must not disturb an error code the caller is about to read.
-    DWORD error = GetLastError();
-    CloseHandle(handle);
-    SetLastError(error);
-}
+void closeHandle(Handle handle) { win32::closeKeepingLastError<CloseHandle>(handle); }
 
 } // namespace zyn::platform

@@ -1,5 +1,5 @@
 // service_manager.cpp - Win32 only: the Service Control Manager.
-#include <windows.h>
+#include "platform/win32/scoped_win32.h"
 
 #include "platform/platform.h"
 
@@ -47,10 +47,6 @@ uint32_t queryServiceStatus(Handle service, ServiceStatus& status) {
     return 0;
 }
 
-void closeServiceHandle(Handle handle) {
-    DWORD error = GetLastError();
-    CloseServiceHandle(sc(handle));
-    SetLastError(error);
-}
+void closeServiceHandle(Handle handle) { win32::closeKeepingLastError<CloseServiceHandle>(sc(handle)); }
 
 } // namespace zyn::platform

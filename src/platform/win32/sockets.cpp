@@ -1,20 +1,11 @@
 // sockets.cpp - Win32 only: Windows Sockets 1.1 and the one UDP request-and-reply.
-#include <winsock2.h>
+#include "platform/win32/scoped_win32.h"
 
 #include <cstring>
 
 #include "platform/platform.h"
 
 namespace zyn::platform {
-
-namespace {
-struct SocketCloser {
-    SOCKET socket;
-    ~SocketCloser() {
-        if (socket != INVALID_SOCKET) closesocket(socket);
-    }
-};
-} // namespace
 
 bool startSockets() {
     WSADATA data{};
@@ -25,8 +16,8 @@ bool startSockets() {
 UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, size_t requestSize, void* reply,
                                          size_t replyCapacity, uint32_t timeoutMs, size_t& received) {
     received = 0;
-    SocketCloser guard{socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)};
-    if (guard.socket == INVALID_SOCKET) return UdpOutcome::SocketFailed;
+    win32::Socket udp(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    if (!udp) return UdpOutcome::SocketFailed;
 
     char hostName[128] = {};
     if (gethostname(hostName, sizeof hostName) != 0) return UdpOutcome::NoHostName;
@@ -38,22 +29,21 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     std::memcpy(&address.sin_addr, host->h_addr_list[0], sizeof address.sin_addr);
-    if (connect(guard.socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
+    if (connect(udp.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
         return UdpOutcome::ConnectFailed;
     }
-    if (send(guard.socket, static_cast<const char*>(request), static_cast<int>(requestSize), 0) == SOCKET_ERROR) {
+    if (send(udp.get(), static_cast<const char*>(request), static_cast<int>(requestSize), 0) == SOCKET_ERROR) {
         return UdpOutcome::SendFailed;
     }
 
     fd_set readable;
     FD_ZERO(&readable);
-    FD_SET(guard.socket, &readable);
+    FD_SET(udp.get(), &readable);
     timeval timeout{static_cast<long>(timeoutMs / 1000), static_cast<long>((timeoutMs % 1000) * 1000)};
     int ready = select(0, &readable, nullptr, nullptr, &timeout);
     if (ready == 0) return UdpOutcome::TimedOut;
     if (ready == SOCKET_ERROR) return UdpOutcome::ReceiveFailed;
-    int length =
-        recvfrom(guard.socket, static_cast<char*>(reply), static_cast<int>(replyCapacity), 0, nullptr, nullptr);
+    int length = recvfrom(udp.get(), static_cast<char*>(reply), static_cast<int>(replyCapacity), 0, nullptr, nullptr);
     if (length == SOCKET_ERROR) return UdpOutcome::ReceiveFailed; // also a datagram longer than the buffer
     received = static_cast<size_t>(length);
     return UdpOutcome::Received;

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "peer_protocol.h"
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 
 namespace {
 

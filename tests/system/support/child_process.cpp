@@ -27,7 +27,7 @@ ChildProcess::ChildProcess(const char* program, const std::string& arguments) {
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
         throwLastError("CreateProcessA " + commandLine);
     }
-    CloseHandle(info.hThread);
+    win32::KernelHandle unusedThread(info.hThread);
     process_.reset(info.hProcess);
 }
 

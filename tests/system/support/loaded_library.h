@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 #include "support/system_error.h"
 
 namespace zyn::test {

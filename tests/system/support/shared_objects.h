@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "scoped_win32.h"
+#include "platform/win32/scoped_win32.h"
 
 namespace zyn::test {
 

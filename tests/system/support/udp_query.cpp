@@ -2,7 +2,7 @@
 #include "support/udp_query.h"
 
 #include "query_protocol.h"
-#include "scoped_win32.h"
+#include "sockets_session.h"
 #include "support/system_error.h"
 
 namespace zyn::test {
@@ -17,9 +17,9 @@ std::optional<std::vector<uint8_t>> queryServiceOverUdp(uint32_t timeoutMs) {
 
     sockaddr_in service{};
     service.sin_family = AF_INET;
-    service.sin_port = htons(reference::kQueryPort);
+    service.sin_port = htons(zyn::service::kServiceQueryPort);
     service.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const auto& request = reference::kQueryRequest;
+    const auto& request = zyn::service::kQueryRequest;
     if (sendto(socket.get(), reinterpret_cast<const char*>(request.data()), static_cast<int>(request.size()), 0,
                reinterpret_cast<const sockaddr*>(&service), sizeof service) == SOCKET_ERROR) {
         throw SystemError("sendto", static_cast<DWORD>(WSAGetLastError()));

@@ -1,17 +1,19 @@
-// heap_array.h - a zero-filled array on the process heap whose allocation may fail without
-// throwing: every table of the library is one, so an impossible size becomes a result code.
+// heap_array.h - a value-initialised array on the process heap whose allocation may fail
+// without throwing: every table of the library is one, so an impossible size becomes a result code.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
 #include "platform/platform.h"
 
-namespace zyn::core {
+namespace zyn::platform {
 
 template <typename T> class HeapArray {
-    static_assert(std::is_trivially_destructible_v<T>, "zero-filled memory must be a valid T");
+    // Items are built in place and destroyed in place; nothing may throw in between.
+    static_assert(std::is_nothrow_default_constructible_v<T> && std::is_nothrow_destructible_v<T>);
 
 public:
     HeapArray() = default;
@@ -29,19 +31,22 @@ public:
     }
     ~HeapArray() { reset(); }
 
-    // Replaces the contents with `count` zeroed items; false (and empty) when the memory cannot
-    // be had. The byte count is formed in 64 bits so that no count can wrap it.
+    // Replaces the contents with `count` value-initialised items; false (and empty) when the
+    // memory cannot be had. The byte count is formed in 64 bits so that no count can wrap it.
     bool allocate(uint64_t count) {
         reset();
         if (count > UINT64_MAX / sizeof(T)) return false;
         // An empty table still gets a block, so that "allocated" and "empty" stay distinct.
-        items_ = static_cast<T*>(platform::allocateZeroed(count == 0 ? 1 : count * sizeof(T)));
+        items_ = static_cast<T*>(allocateZeroed(count == 0 ? 1 : count * sizeof(T)));
         if (items_ == nullptr) return false;
         count_ = count;
+        std::uninitialized_value_construct_n(items_, count_);
         return true;
     }
     void reset() {
-        if (items_ != nullptr) platform::releaseMemory(items_);
+        if (items_ == nullptr) return;
+        std::destroy_n(items_, count_);
+        releaseMemory(items_);
         items_ = nullptr;
         count_ = 0;
     }
@@ -56,4 +61,4 @@ private:
     uint64_t count_ = 0;
 };
 
-} // namespace zyn::core
+} // namespace zyn::platform

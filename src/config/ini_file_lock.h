@@ -1,0 +1,25 @@
+// ini_file_lock.h - the lock every reader and writer of zyn.ini holds: "__ZYN_INIFILE".
+#pragma once
+
+#include "platform/mutex_wait.h"
+
+namespace zyn::config {
+
+// Holds "__ZYN_INIFILE" for its lifetime. A failed wait (a null handle, say) lets the holder go
+// on without the lock, as every reader and writer of zyn.ini does.
+class IniFileLock {
+public:
+    explicit IniFileLock(platform::Handle mutex)
+        : mutex_(mutex), acquired_(platform::mutexAcquired(platform::waitForMutex(mutex))) {}
+    IniFileLock(const IniFileLock&) = delete;
+    IniFileLock& operator=(const IniFileLock&) = delete;
+    ~IniFileLock() {
+        if (acquired_) platform::releaseMutex(mutex_);
+    }
+
+private:
+    platform::Handle mutex_;
+    bool acquired_;
+};
+
+} // namespace zyn::config

@@ -1,0 +1,13 @@
+// page_table.h - building the page table and the name index from the exchange table.
+#pragma once
+
+#include "core/library_state_fwd.h"
+
+namespace zyn::config {
+
+// Rebuilds the page table (reading the header again) and, in the packed layout, the name index.
+void BuildPageTable(core::LibraryState& state);
+// Sorts the filled entries of the name index by producer, then exchange id, then table position.
+void SortNameIndex(core::LibraryState& state);
+
+} // namespace zyn::config
