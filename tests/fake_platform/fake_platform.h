@@ -34,9 +34,11 @@ enum class Op {
     ControlService,
     QueryStatus,
     RegistryOpen,
+    StartSockets,
     Socket,
     UdpExchange,
     FileOpen,
+    FileRead,
     FileWrite,
     FileFlush,
     FileClose,
@@ -44,6 +46,8 @@ enum class Op {
     ExpandWindir,
     Count_
 };
+// The kind as it is spelled above, for failure messages.
+const char* opName(Op op);
 
 struct MutexObject {
     std::string name;
@@ -109,7 +113,6 @@ public:
     std::filesystem::path iniPath() const { return windowsDirectory / "zyn.ini"; }
     void writeIni(const std::string& content) const;
     std::string readIni() const;
-    bool socketsStartOk = true;
 
     // ---- heap
     uint64_t allocationLimit = uint64_t{1} << 30; // larger requests fail, as in a 32-bit process
