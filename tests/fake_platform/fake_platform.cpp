@@ -65,6 +65,10 @@ void FakeWorld::advance(uint64_t milliseconds) {
 
 void FakeWorld::failCall(Op op, int nth) { failures_[static_cast<int>(op)].insert(calls(op) + nth); }
 void FakeWorld::failAllCalls(Op op) { failAlways_.insert(static_cast<int>(op)); }
+void FakeWorld::clearFailures() {
+    failures_.clear();
+    failAlways_.clear();
+}
 
 bool FakeWorld::shouldFail(Op op) {
     int index = static_cast<int>(op);

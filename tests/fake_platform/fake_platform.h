@@ -103,6 +103,7 @@ public:
     // ---- failure injection and counts
     void failCall(Op op, int nth); // the nth call (1-based) from now on of this kind fails
     void failAllCalls(Op op);
+    void clearFailures(); // drops every failure scheduled or made permanent so far
     int calls(Op op) const { return calls_[static_cast<int>(op)]; }
     bool shouldFail(Op op); // counts the call
 

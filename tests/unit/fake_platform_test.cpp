@@ -1,5 +1,6 @@
 // The fake platform's failure injection: every kind of call it counts can be made to fail, so
-// that a sweep over a kind exercises a failure path and not a call that goes through anyway.
+// that a sweep over a kind exercises a failure path and not a call that goes through anyway;
+// and cleared failures fail nothing.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -96,7 +97,7 @@ const Kind kKinds[] = {
      }},
 };
 
-TEST(FakePlatform, EveryKindOfCallCanBeMadeToFail) {
+TEST(FakePlatform, EveryKindOfCallFailsWhenToldAndOnlyThen) {
     ASSERT_EQ(std::size(kKinds), static_cast<size_t>(Op::Count_)) << "one row per kind";
     for (int index = 0; index < static_cast<int>(Op::Count_); ++index) {
         const Kind& kind = kKinds[index];
@@ -111,6 +112,13 @@ TEST(FakePlatform, EveryKindOfCallCanBeMadeToFail) {
             w->failCall(kind.op, 1);
             EXPECT_FALSE(kind.succeeds(*w));
             EXPECT_EQ(w->calls(kind.op), 1);
+        }
+        {
+            fake::FakeWorldScope w;
+            w->failCall(kind.op, 1);
+            w->failAllCalls(kind.op);
+            w->clearFailures();
+            EXPECT_TRUE(kind.succeeds(*w)) << "cleared failures fail nothing";
         }
     }
 }
