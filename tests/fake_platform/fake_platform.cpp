@@ -30,9 +30,9 @@ FakeWorld& world() {
     return *current;
 }
 
-FakeWorldScope::FakeWorldScope() : world_(std::make_unique<FakeWorld>()) { current = world_.get(); }
+FakeWorldScope::FakeWorldScope() : world_(std::make_unique<FakeWorld>()), outer_(current) { current = world_.get(); }
 FakeWorldScope::~FakeWorldScope() {
-    current = nullptr;
+    current = outer_;
     world_.reset();
 }
 

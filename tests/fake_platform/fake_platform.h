@@ -167,15 +167,20 @@ private:
 // The world the platform functions act on; tests create one per case through FakeWorldScope.
 FakeWorld& world();
 
+// Scopes nest: a test that runs many cases, each in a fresh world, gets its own world back at
+// the end of each.
 class FakeWorldScope {
 public:
     FakeWorldScope();
     ~FakeWorldScope();
+    FakeWorldScope(const FakeWorldScope&) = delete;
+    FakeWorldScope& operator=(const FakeWorldScope&) = delete;
     FakeWorld& operator*() { return *world_; }
     FakeWorld* operator->() { return world_.get(); }
 
 private:
     std::unique_ptr<FakeWorld> world_;
+    FakeWorld* outer_;
 };
 
 } // namespace zyn::fake
