@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <unistd.h>
 
@@ -12,16 +13,26 @@ namespace zyn::fake {
 
 namespace {
 FakeWorld* current = nullptr;
+
+constexpr const char* kOpNames[] = {
+    "Allocate",    "CreateMutex",  "OpenMutex",    "WaitMutex",     "ReleaseMutex", "OpenSection",
+    "MapView",     "OpenManager",  "OpenService",  "CreateService", "StartService", "ControlService",
+    "QueryStatus", "RegistryOpen", "StartSockets", "Socket",        "UdpExchange",  "FileOpen",
+    "FileRead",    "FileWrite",    "FileFlush",    "FileClose",     "FileReplace",  "ExpandWindir",
+};
+static_assert(std::size(kOpNames) == static_cast<size_t>(Op::Count_), "one name per kind of operation");
 } // namespace
+
+const char* opName(Op op) { return kOpNames[static_cast<int>(op)]; }
 
 FakeWorld& world() {
     if (current == nullptr) std::abort(); // a test used the platform outside a FakeWorldScope
     return *current;
 }
 
-FakeWorldScope::FakeWorldScope() : world_(std::make_unique<FakeWorld>()) { current = world_.get(); }
+FakeWorldScope::FakeWorldScope() : world_(std::make_unique<FakeWorld>()), outer_(current) { current = world_.get(); }
 FakeWorldScope::~FakeWorldScope() {
-    current = nullptr;
+    current = outer_;
     world_.reset();
 }
 
@@ -54,6 +65,10 @@ void FakeWorld::advance(uint64_t milliseconds) {
 
 void FakeWorld::failCall(Op op, int nth) { failures_[static_cast<int>(op)].insert(calls(op) + nth); }
 void FakeWorld::failAllCalls(Op op) { failAlways_.insert(static_cast<int>(op)); }
+void FakeWorld::clearFailures() {
+    failures_.clear();
+    failAlways_.clear();
+}
 
 bool FakeWorld::shouldFail(Op op) {
     int index = static_cast<int>(op);
@@ -362,13 +377,13 @@ RegistryRead readMachineValue32(const char* subkey, const char* valueName, uint3
 
 // ---- UDP
 
-bool startSockets() { return world().socketsStartOk; }
+bool startSockets() { return !world().shouldFail(Op::StartSockets); }
 
 UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, size_t requestSize, void* reply,
                                          size_t replyCapacity, uint32_t timeoutMs, size_t& received) {
     received = 0;
     if (world().shouldFail(Op::Socket)) return UdpOutcome::SocketFailed;
-    world().shouldFail(Op::UdpExchange);
+    if (world().shouldFail(Op::UdpExchange)) return UdpOutcome::ReceiveFailed;
     fake::UdpPeer& peer = world().udp;
     peer.lastPort = port;
     peer.lastTimeoutMs = timeoutMs;
@@ -407,6 +422,8 @@ FileHandle openFile(const char* path, const char* mode) {
 }
 
 bool readPiece(FileHandle file, char* buffer, int capacity) {
+    // A failed read reports nothing read, as fgets does on an error.
+    if (world().shouldFail(Op::FileRead)) return false;
     FILE* stream = static_cast<FILE*>(file);
     int length = 0;
     while (length < capacity - 1) {

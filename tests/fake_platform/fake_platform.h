@@ -34,9 +34,11 @@ enum class Op {
     ControlService,
     QueryStatus,
     RegistryOpen,
+    StartSockets,
     Socket,
     UdpExchange,
     FileOpen,
+    FileRead,
     FileWrite,
     FileFlush,
     FileClose,
@@ -44,6 +46,8 @@ enum class Op {
     ExpandWindir,
     Count_
 };
+// The kind as it is spelled above, for failure messages.
+const char* opName(Op op);
 
 struct MutexObject {
     std::string name;
@@ -99,6 +103,7 @@ public:
     // ---- failure injection and counts
     void failCall(Op op, int nth); // the nth call (1-based) from now on of this kind fails
     void failAllCalls(Op op);
+    void clearFailures(); // drops every failure scheduled or made permanent so far
     int calls(Op op) const { return calls_[static_cast<int>(op)]; }
     bool shouldFail(Op op); // counts the call
 
@@ -109,7 +114,6 @@ public:
     std::filesystem::path iniPath() const { return windowsDirectory / "zyn.ini"; }
     void writeIni(const std::string& content) const;
     std::string readIni() const;
-    bool socketsStartOk = true;
 
     // ---- heap
     uint64_t allocationLimit = uint64_t{1} << 30; // larger requests fail, as in a 32-bit process
@@ -163,15 +167,20 @@ private:
 // The world the platform functions act on; tests create one per case through FakeWorldScope.
 FakeWorld& world();
 
+// Scopes nest: a test that runs many cases, each in a fresh world, gets its own world back at
+// the end of each.
 class FakeWorldScope {
 public:
     FakeWorldScope();
     ~FakeWorldScope();
+    FakeWorldScope(const FakeWorldScope&) = delete;
+    FakeWorldScope& operator=(const FakeWorldScope&) = delete;
     FakeWorld& operator*() { return *world_; }
     FakeWorld* operator->() { return world_.get(); }
 
 private:
     std::unique_ptr<FakeWorld> world_;
+    FakeWorld* outer_;
 };
 
 } // namespace zyn::fake

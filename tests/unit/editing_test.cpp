@@ -1,11 +1,12 @@
 // Adding, deleting and changing static exchanges: the exact bytes written, the checks, the
 // duplicate tests against the table and the file, and that a failure never changes zyn.ini.
 #include "exchange_def_builder.h"
-#include "library_fixture.h"
+#include "fault_sweep.h"
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "trvzyn32.h"
 
@@ -238,36 +239,37 @@ TEST_F(Editing, FailuresNeverChangeOrTearTheFile) {
     struct Edit {
         const char* what;
         std::function<int32_t()> run;
+        std::set<int32_t> results;
         std::string after;
     };
     const Edit edits[] = {
-        {"add", [] { return ZYN_AddStaticExchange(exchangeDef(3, 10, 1, "C", "G", 1, 0, 3)); }, added},
-        {"delete", [this] { return remove("exchange_2@B"); }, deleted},
+        {"add",
+         [] { return ZYN_AddStaticExchange(exchangeDef(3, 10, 1, "C", "G", 1, 0, 3)); },
+         {ZYN_OK, ZYN_E_PARAMETER, ZYN_E_NOT_FOUND, ZYN_E_DUPLICATE, ZYN_E_FAILED},
+         added},
+        {"delete", [this] { return remove("exchange_2@B"); }, {ZYN_OK, ZYN_E_NOT_FOUND, ZYN_E_FAILED}, deleted},
     };
     int failures = 0;
     for (const Edit& edit : edits) {
-        for (fake::Op op : {fake::Op::FileOpen, fake::Op::FileWrite, fake::Op::FileFlush, fake::Op::FileClose,
-                            fake::Op::FileReplace}) {
-            for (int nth = 1;; ++nth) {
-                SCOPED_TRACE(::testing::Message()
-                             << edit.what << ", file operation " << static_cast<int>(op) << " #" << nth);
-                core::resetLibraryState();
-                load(before);
-                world().failCall(op, nth);
-                const int callsBefore = world().calls(op);
-                const int32_t result = edit.run();
-                const bool reached = world().calls(op) - callsBefore >= nth;
-                const std::string now = world().readIni();
-                EXPECT_TRUE(now == before || now == edit.after) << now;
-                if (now == before) {
-                    EXPECT_EQ(result, ZYN_E_FAILED);
-                    ++failures;
-                }
-                detach();
-                world().failCall(op, -1000); // nothing further
-                if (!reached) break;
-            }
-        }
+        runFaultSweep({edit.what,
+                       [&](fake::FakeWorld& w) {
+                           w.writeIni(before);
+                           w.installService(core::kServiceName, platform::kServiceStopped);
+                           core::processAttach(state());
+                       },
+                       [&](fake::FakeWorld& w) {
+                           const int32_t result = edit.run();
+                           const std::string now = w.readIni();
+                           EXPECT_TRUE(now == before || now == edit.after) << now;
+                           if (now == before) {
+                               EXPECT_EQ(result, ZYN_E_FAILED);
+                               ++failures;
+                           }
+                           return result;
+                       },
+                       edit.results,
+                       {fake::Op::FileOpen, fake::Op::FileWrite, fake::Op::FileFlush, fake::Op::FileClose,
+                        fake::Op::FileReplace}});
     }
     EXPECT_GT(failures, 8) << "the failures reached the rewrite";
 }

@@ -1,0 +1,127 @@
+// The fake platform's failure injection: every kind of call it counts can be made to fail, so
+// that a sweep over a kind exercises a failure path and not a call that goes through anyway;
+// and cleared failures fail nothing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_platform.h"
+
+namespace zyn::testing {
+namespace {
+
+using namespace platform;
+using fake::FakeWorld;
+using fake::Op;
+
+std::string file(const FakeWorld& w, const char* name) { return (w.windowsDirectory / name).string(); }
+
+Handle manager() { return openServiceManager(kGenericRead); }
+Handle service(FakeWorld& w, uint32_t state) {
+    w.installService("svc", state);
+    return openService(manager(), "svc", kServiceStart);
+}
+Handle ownedMutex() {
+    Handle mutex = createMutex("m");
+    waitForObject(mutex, kInfinite);
+    return mutex;
+}
+Handle section(FakeWorld& w) {
+    w.createSection("s", 64);
+    return openSection("s");
+}
+bool udpExchange(FakeWorld& w) {
+    w.udp.answer = [](const std::vector<uint8_t>&) { return std::vector<uint8_t>{7}; };
+    uint8_t reply = 0;
+    size_t received = 0;
+    return exchangeDatagramWithLocalHost(21586, "q", 1, &reply, 1, 100, received) == UdpOutcome::Received;
+}
+FileHandle openForWriting(const FakeWorld& w) { return openFile(file(w, "f.ini").c_str(), "w"); }
+
+struct Kind {
+    Op op;
+    bool (*succeeds)(FakeWorld&); // makes one call of the kind, after the calls it needs first
+};
+
+const Kind kKinds[] = {
+    {Op::Allocate, [](FakeWorld&) { return allocateZeroed(8) != nullptr; }},
+    {Op::CreateMutex, [](FakeWorld&) { return createMutex("m") != nullptr; }},
+    {Op::OpenMutex, [](FakeWorld&) { return createMutex("m") && openMutex("m") != nullptr; }},
+    {Op::WaitMutex, [](FakeWorld&) { return waitForObject(createMutex("m"), kInfinite) == kWaitObject0; }},
+    {Op::ReleaseMutex, [](FakeWorld&) { return releaseMutex(ownedMutex()); }},
+    {Op::OpenSection, [](FakeWorld& w) { return section(w) != nullptr; }},
+    {Op::MapView, [](FakeWorld& w) { return mapWholeSection(section(w)).address != nullptr; }},
+    {Op::OpenManager, [](FakeWorld&) { return manager() != nullptr; }},
+    {Op::OpenService, [](FakeWorld& w) { return service(w, kServiceStopped) != nullptr; }},
+    {Op::CreateService,
+     [](FakeWorld&) { return createService(manager(), "svc", "svc", kServiceAllAccess, "x") != nullptr; }},
+    {Op::StartService, [](FakeWorld& w) { return startService(service(w, kServiceStopped)) == 0; }},
+    {Op::ControlService,
+     [](FakeWorld& w) {
+         ServiceStatus status;
+         return controlService(service(w, kServiceRunning), kServiceControlStop, status) == 0;
+     }},
+    {Op::QueryStatus,
+     [](FakeWorld& w) {
+         ServiceStatus status;
+         return queryServiceStatus(service(w, kServiceRunning), status) == 0;
+     }},
+    {Op::RegistryOpen,
+     [](FakeWorld& w) {
+         w.registry["k"]["v"] = {1, 0, 0, 0};
+         uint32_t value = 0;
+         return readMachineValue32("k", "v", value).valueRead;
+     }},
+    {Op::StartSockets, [](FakeWorld&) { return startSockets(); }},
+    {Op::Socket, udpExchange},
+    {Op::UdpExchange, udpExchange},
+    {Op::FileOpen, [](FakeWorld& w) { return openForWriting(w) != nullptr; }},
+    {Op::FileRead,
+     [](FakeWorld& w) {
+         w.writeIni("line\n");
+         char piece[128];
+         return readPiece(openFile(w.iniPath().c_str(), "r"), piece, sizeof piece);
+     }},
+    {Op::FileWrite, [](FakeWorld& w) { return writeText(openForWriting(w), "x", 1); }},
+    {Op::FileFlush, [](FakeWorld& w) { return flushToDisk(openForWriting(w)); }},
+    {Op::FileClose, [](FakeWorld& w) { return closeFile(openForWriting(w)); }},
+    {Op::FileReplace,
+     [](FakeWorld& w) {
+         closeFile(openForWriting(w));
+         return replaceFile(w.iniPath().c_str(), file(w, "f.ini").c_str());
+     }},
+    {Op::ExpandWindir,
+     [](FakeWorld&) {
+         char directory[256];
+         return expandWindowsDirectory(directory, sizeof directory) != 0;
+     }},
+};
+
+TEST(FakePlatform, EveryKindOfCallFailsWhenToldAndOnlyThen) {
+    ASSERT_EQ(std::size(kKinds), static_cast<size_t>(Op::Count_)) << "one row per kind";
+    for (int index = 0; index < static_cast<int>(Op::Count_); ++index) {
+        const Kind& kind = kKinds[index];
+        SCOPED_TRACE(fake::opName(kind.op));
+        EXPECT_EQ(static_cast<int>(kind.op), index) << "rows in the order of the kinds";
+        {
+            fake::FakeWorldScope w;
+            EXPECT_TRUE(kind.succeeds(*w));
+        }
+        {
+            fake::FakeWorldScope w;
+            w->failCall(kind.op, 1);
+            EXPECT_FALSE(kind.succeeds(*w));
+            EXPECT_EQ(w->calls(kind.op), 1);
+        }
+        {
+            fake::FakeWorldScope w;
+            w->failCall(kind.op, 1);
+            w->failAllCalls(kind.op);
+            w->clearFailures();
+            EXPECT_TRUE(kind.succeeds(*w)) << "cleared failures fail nothing";
+        }
+    }
+}
+
+} // namespace
+} // namespace zyn::testing
