@@ -109,6 +109,7 @@ bool allocateTables(core::LibraryState& state) {
 } // namespace
 
 int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError) {
+    rechooseIniMutexIfMoved(state);
     ReleaseExchangeTable(state);
     state.loaded = 0;
     if (!allocateTables(state)) return ZYN_E_FAILED;

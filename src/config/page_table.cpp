@@ -12,19 +12,19 @@ namespace zyn::config {
 
 namespace {
 
-// Creates the named mutex, or opens it when creation is refused; null when neither works, and
-// the page then has no mutex.
-platform::Handle openExchangeMutex(int32_t number) {
+// The service's mutex of that number where the service keeps it; null when none can be had,
+// and the page then has no mutex.
+platform::Handle openExchangeMutex(const core::LibraryState& state, int32_t number) {
     char name[kMutexNameSize];
     formatExchangeMutexName(name, number);
-    platform::Handle mutex = platform::createMutex(name);
-    return mutex != nullptr ? mutex : platform::openMutex(name);
+    platform::ObjectNamespace found;
+    return platform::openServiceMutex(name, state.sectionNamespace, found);
 }
 
 // Gives the entry its mutex unless it has one: of two records on one page, the first record's
 // handle is kept and no second handle is opened.
-void attachMutex(PageEntry& entry, int32_t number) {
-    if (!entry.mutex) entry.mutex.reset(openExchangeMutex(number));
+void attachMutex(const core::LibraryState& state, PageEntry& entry, int32_t number) {
+    if (!entry.mutex) entry.mutex.reset(openExchangeMutex(state, number));
 }
 
 void buildFixedLayout(core::LibraryState& state) {
@@ -41,13 +41,13 @@ void buildFixedLayout(core::LibraryState& state) {
         // header gives: it gets no entry and no mutex, and so no data access.
         if (PageEntry* entry = state.pageTable.find(record->exchangeNumber);
             entry != nullptr && record->exchangeNumber > 0) {
-            attachMutex(*entry, record->exchangeNumber);
+            attachMutex(state, *entry, record->exchangeNumber);
         }
         // Data access addresses the page of the exchange id; that page is guarded by its own
         // mutex even when no record carries its number.
         if (PageEntry* entry = state.pageTable.find(record->exchangeId);
             entry != nullptr && record->exchangeId > 0 && record->exchangeId != record->exchangeNumber) {
-            attachMutex(*entry, record->exchangeId);
+            attachMutex(state, *entry, record->exchangeId);
         }
     }
 }
@@ -71,7 +71,7 @@ void buildPackedLayout(core::LibraryState& state) {
             indexEntry.exchangeId = record->exchangeId;
             indexEntry.tablePosition = static_cast<int32_t>(i);
         }
-        if ((record->flags & ZYN_FLAG_MUTEX) != 0) attachMutex(entry, static_cast<int32_t>(i));
+        if ((record->flags & ZYN_FLAG_MUTEX) != 0) attachMutex(state, entry, static_cast<int32_t>(i));
     }
     SortNameIndex(state);
 }

@@ -8,6 +8,7 @@
 #include "config/service_params.h"
 #include "config/tables.h"
 #include "platform/heap_array.h"
+#include "platform/named_objects.h"
 #include "platform/scoped_handle.h"
 
 namespace zyn::core {
@@ -29,6 +30,12 @@ struct LibraryState {
     char configPath[config::kConfigPathSize] = {};
     config::NameIndex nameIndex;
     int32_t socketsStarted = 0;
+    // Where the service's objects were found: the section when it was last opened (kept after
+    // the service stops: it says where the installation's service puts them), and the zyn.ini
+    // mutex, with the section namespace its choice was made for.
+    platform::ObjectNamespace sectionNamespace = platform::ObjectNamespace::None;
+    platform::ObjectNamespace iniMutexNamespace = platform::ObjectNamespace::None;
+    platform::ObjectNamespace iniMutexChosenFor = platform::ObjectNamespace::None;
 };
 
 // The instance. Tests start each case from a fresh one with resetLibraryState().

@@ -5,22 +5,13 @@
 #include <cstring>
 
 #include "config/config_paths.h"
+#include "config/ini_file_lock.h"
 #include "config/loader.h"
-#include "config/page_layout.h"
 #include "core/library_state.h"
 #include "core/service_status.h"
 #include "exchange/section_attach.h"
 
 namespace zyn::core {
-
-namespace {
-
-void openIniMutex(LibraryState& state) {
-    platform::Handle mutex = platform::createMutex(config::kIniMutexName);
-    state.iniMutex.reset(mutex != nullptr ? mutex : platform::openMutex(config::kIniMutexName));
-}
-
-} // namespace
 
 void processAttach(LibraryState& state) {
     if (state.socketsStarted != 1 && platform::startSockets()) state.socketsStarted = 1;
@@ -30,7 +21,7 @@ void processAttach(LibraryState& state) {
     if (state.platformIsNt == 0) return;
 
     if (isServiceRunning(state) != 0 && exchange::openSectionWithRetries(state)) exchange::mapSection(state);
-    openIniMutex(state);
+    config::chooseIniMutex(state);
     if (state.configPathValid == 0) return;
 
     config::ReadServiceParams(state);

@@ -8,7 +8,7 @@ namespace zyn::exchange {
 
 bool openSectionWithRetries(core::LibraryState& state) {
     for (int attempt = 0; !state.mappingHandle && attempt < kAttachAttempts; ++attempt) {
-        state.mappingHandle.reset(platform::openSection(config::kSectionName));
+        state.mappingHandle.reset(platform::openSectionWhereItIs(config::kSectionName, state.sectionNamespace));
         platform::sleepMilliseconds(kAttachPollMilliseconds);
     }
     return static_cast<bool>(state.mappingHandle);
@@ -21,6 +21,7 @@ void mapSection(core::LibraryState& state) {
     state.view = platform::ScopedView(platform::mapWholeSection(state.mappingHandle.get()));
 }
 
+// sectionNamespace stays: the next start of the same service puts its section there again.
 void detachSection(core::LibraryState& state) {
     state.mappingHandle.reset();
     state.view.reset();

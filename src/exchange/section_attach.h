@@ -12,7 +12,8 @@ constexpr int kAttachAttempts = 46;
 constexpr uint32_t kAttachPollMilliseconds = 1000;
 
 // Opens "ZYN_MAP_1" when no mapping handle is held: up to 46 attempts, each followed by a
-// one-second pause (the successful one too). True when a mapping handle is held afterwards.
+// one-second pause (the successful one too), each trying the plain name, then "Global". True
+// when a mapping handle is held afterwards; sectionNamespace says where it was found.
 bool openSectionWithRetries(core::LibraryState& state);
 
 // Maps the whole opened section in place of the view held so far, which is released first.

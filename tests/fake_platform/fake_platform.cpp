@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 #include <unistd.h>
 
 namespace zyn::fake {
@@ -176,8 +177,14 @@ void releaseMemory(void* block) {
 
 Handle createMutex(const char* name) {
     if (world().shouldFail(Op::CreateMutex)) return nullptr;
+    if (world().refuseGlobalMutexCreation && std::string_view(name).starts_with("Global\\") &&
+        world().mutex(name) == nullptr) {
+        return nullptr;
+    }
+    const bool isNew = world().mutex(name) == nullptr;
     fake::MutexObject& object = world().mutexes[name];
     object.name = name;
+    object.onlyOurs = object.onlyOurs || isNew;
     ++object.handles;
     return world().newHandle({Record::Mutex, name});
 }
@@ -235,7 +242,8 @@ void closeHandle(Handle handle) {
         return;
     }
     if (record->kind == Record::Mutex) {
-        --world().mutexes[record->name].handles;
+        fake::MutexObject& object = world().mutexes[record->name];
+        if (--object.handles == 0 && object.onlyOurs && !object.heldByOther) world().mutexes.erase(record->name);
     } else {
         --world().sections[record->name].handles;
     }

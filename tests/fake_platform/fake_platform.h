@@ -57,6 +57,9 @@ struct MutexObject {
     bool abandonedByOther = false;           // the other holder died: the next wait gets it as abandoned
     std::optional<uint64_t> otherReleasesAt; // virtual time at which the other holder lets go
     int waits = 0;
+    // Made by this process's creation: it goes with this process's last handle. A mutex a test
+    // puts in the world stands for one another process keeps open, and stays.
+    bool onlyOurs = false;
 };
 
 struct SectionObject {
@@ -121,6 +124,7 @@ public:
 
     // ---- kernel objects
     std::map<std::string, MutexObject> mutexes;
+    bool refuseGlobalMutexCreation = false; // a policy that lets no session create "Global\\" mutexes
     std::map<std::string, SectionObject> sections;
     MutexObject* mutex(const std::string& name);
     SectionObject& createSection(const std::string& name, size_t size);

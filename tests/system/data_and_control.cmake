@@ -12,3 +12,10 @@ target_link_libraries(zyn_service_control_tests PRIVATE zyn_system_support GTest
 gtest_discover_tests(zyn_service_control_tests
   DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
   PROPERTIES RESOURCE_LOCK ${zyn_system_lock})
+
+add_executable(zyn_global_namespace_tests global_namespace_test.cpp)
+target_link_libraries(zyn_global_namespace_tests PRIVATE zyn_system_support GTest::gtest_main)
+add_dependencies(zyn_global_namespace_tests zyn_config_editor)
+gtest_discover_tests(zyn_global_namespace_tests
+  DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
+  PROPERTIES RESOURCE_LOCK ${zyn_system_lock})

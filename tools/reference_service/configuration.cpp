@@ -8,7 +8,6 @@
 
 #include "config/definition_line.h"
 #include "config/header_keys.h"
-#include "config/page_layout.h"
 #include "platform/win32/scoped_win32.h"
 
 namespace zyn::reference {
@@ -27,8 +26,8 @@ using TextFile = std::unique_ptr<std::FILE, FileCloser>;
 // mutex that cannot be had leaves the read unlocked, as the library does too.
 class IniFileLock {
 public:
-    IniFileLock() : mutex_(CreateMutexA(nullptr, FALSE, config::kIniMutexName)) {
-        if (!mutex_) mutex_.reset(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, config::kIniMutexName));
+    explicit IniFileLock(const std::string& name) : mutex_(CreateMutexA(nullptr, FALSE, name.c_str())) {
+        if (!mutex_) mutex_.reset(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));
         if (mutex_) {
             DWORD result = WaitForSingleObject(mutex_.get(), INFINITE);
             held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
@@ -86,10 +85,10 @@ std::string configurationPath() {
     return std::string(directory, length) + "\\zyn.ini";
 }
 
-Configuration readConfiguration(const std::string& path) {
+Configuration readConfiguration(const std::string& path, const std::string& iniMutexName) {
     Configuration configuration;
     if (path.empty()) return configuration;
-    IniFileLock lock;
+    IniFileLock lock(iniMutexName);
     TextFile file(std::fopen(path.c_str(), "r"));
     if (!file) return configuration;
     readHeader(file.get(), configuration.params);

@@ -18,7 +18,8 @@ struct Configuration {
 // "<Windows directory>\zyn.ini"; empty when the Windows directory cannot be had.
 std::string configurationPath();
 
-// Reads the file under the mutex "__ZYN_INIFILE". A missing file gives the defaults and no records.
-Configuration readConfiguration(const std::string& path);
+// Reads the file under the mutex "__ZYN_INIFILE" of that name. A missing file gives the defaults
+// and no records.
+Configuration readConfiguration(const std::string& path, const std::string& iniMutexName);
 
 } // namespace zyn::reference

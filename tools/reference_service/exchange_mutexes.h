@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/scoped_win32.h"
+#include "object_names.h"
 #include "section_plan.h"
 
 namespace zyn::reference {
@@ -12,7 +13,7 @@ namespace zyn::reference {
 class ExchangeMutexes {
 public:
     // Creates (or opens, when a client created it first) the mutex of every planned page.
-    explicit ExchangeMutexes(const SectionPlan& plan);
+    ExchangeMutexes(const SectionPlan& plan, const ObjectNames& names);
 
     size_t count() const { return handles_.size(); }
 
@@ -20,7 +21,7 @@ private:
     std::vector<win32::KernelHandle> handles_;
 };
 
-// Creates or opens the exchange mutex with the given name number; invalid on failure.
-win32::KernelHandle openExchangeMutex(int32_t number);
+// Creates or opens the exchange mutex of that number; invalid on failure.
+win32::KernelHandle openExchangeMutex(const ObjectNames& names, int32_t number);
 
 } // namespace zyn::reference

@@ -8,10 +8,10 @@
 
 namespace zyn::reference {
 
-DWORD ExchangeSection::create(uint64_t bytes) {
+DWORD ExchangeSection::create(const std::string& name, uint64_t bytes) {
     if (bytes == 0 || bytes > kMaxSectionBytes) return ERROR_NOT_ENOUGH_MEMORY;
     mapping_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(bytes >> 32),
-                                      static_cast<DWORD>(bytes), config::kSectionName));
+                                      static_cast<DWORD>(bytes), name.c_str()));
     if (!mapping_) return GetLastError();
     const bool reused = GetLastError() == ERROR_ALREADY_EXISTS;
     view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "configuration.h"
 #include "platform/win32/scoped_win32.h"
@@ -16,7 +17,7 @@ public:
 
     // Creates (or, if a client still holds it from an earlier run, reuses) the section with
     // `bytes` bytes. Returns 0 or the system error code.
-    DWORD create(uint64_t bytes);
+    DWORD create(const std::string& name, uint64_t bytes);
 
     // Writes the page pattern into every page, and the status byte of every record, that lies
     // within the section. Returns the number of pages written.

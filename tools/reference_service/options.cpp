@@ -56,6 +56,10 @@ bool applySwitch(std::string_view argument, Options& options) {
         options.console = true;
         return true;
     }
+    if (argument == "--global-names") {
+        options.globalNames = true;
+        return true;
+    }
     if (argument == "--no-section") {
         options.createSection = false;
         return true;
@@ -100,6 +104,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
 const char* optionsUsage() {
     return "zyn_reference_service [switches]\n"
            "  --console                 run in this console until Enter or Ctrl-C, not under the SCM\n"
+           "  --global-names            create every object under \"Global\\\" as a session-0 service's\n"
+           "                            objects appear to applications\n"
            "  --section-delay-ms=N      create \"ZYN_MAP_1\" N ms after reporting RUNNING\n"
            "  --no-section              never create \"ZYN_MAP_1\"\n"
            "  --section-bytes=N         give the section N bytes; pages that do not fit stay unfilled\n"

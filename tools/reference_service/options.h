@@ -25,6 +25,7 @@ struct MutexHold {
 
 struct Options {
     bool console = false;
+    bool globalNames = false; // every object under "Global\\"
     bool createSection = true;
     uint32_t sectionDelayMs = 0;
     std::optional<uint64_t> sectionBytes; // forced size of the section

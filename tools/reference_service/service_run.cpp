@@ -42,12 +42,13 @@ DWORD stopping(StatusSink& sink) {
 // Everything the service holds while it runs; it is released, in reverse order, before the
 // stopped report.
 DWORD runHolding(const Options& options, HANDLE stopRequested, StatusSink& sink) {
+    const ObjectNames names(options.globalNames);
     const std::string path = configurationPath();
-    const Configuration configuration = readConfiguration(path);
+    const Configuration configuration = readConfiguration(path, names.iniMutex());
     note(sink, path + ": " + std::to_string(configuration.records.size()) + " exchange record(s), " +
                    (configuration.params.exchMap == 0 ? "fixed" : "packed") + " page layout");
     const SectionPlan plan = planSection(configuration);
-    ExchangeMutexes mutexes(plan);
+    ExchangeMutexes mutexes(plan, names);
 
     QueryResponder responder;
     if (DWORD error = responder.start(buildQueryReply(configuration.records, options.reply, options.replyCount))) {
@@ -60,18 +61,18 @@ DWORD runHolding(const Options& options, HANDLE stopRequested, StatusSink& sink)
     ExchangeSection section;
     if (options.createSection) {
         const int64_t bytes = options.sectionBytes ? static_cast<int64_t>(*options.sectionBytes) : plan.requiredBytes;
-        if (DWORD error = section.create(bytes > 0 ? static_cast<uint64_t>(bytes) : 0)) {
+        if (DWORD error = section.create(names.section(), bytes > 0 ? static_cast<uint64_t>(bytes) : 0)) {
             note(sink,
                  "cannot create the section of " + std::to_string(bytes) + " bytes, error " + std::to_string(error));
             return error;
         }
         const size_t filled = section.fill(configuration, plan);
-        note(sink, "section ZYN_MAP_1: " + std::to_string(section.usableBytes()) + " bytes, " + std::to_string(filled) +
-                       " page(s) filled");
+        note(sink, "section " + names.section() + ": " + std::to_string(section.usableBytes()) + " bytes, " +
+                       std::to_string(filled) + " page(s) filled");
     }
 
     if (options.exitHolding) {
-        win32::KernelHandle mutex = openExchangeMutex(*options.exitHolding);
+        win32::KernelHandle mutex = openExchangeMutex(names, *options.exitHolding);
         if (mutex && takeUnlessStopped(mutex.get(), stopRequested)) {
             note(sink, "ending the process while holding the mutex");
             std::fflush(stdout);
@@ -80,7 +81,7 @@ DWORD runHolding(const Options& options, HANDLE stopRequested, StatusSink& sink)
         }
     }
     if (options.holdMutex) {
-        win32::KernelHandle mutex = openExchangeMutex(options.holdMutex->number);
+        win32::KernelHandle mutex = openExchangeMutex(names, options.holdMutex->number);
         if (mutex && takeUnlessStopped(mutex.get(), stopRequested)) {
             note(sink, "holding the mutex");
             pauseUnlessStopped(stopRequested, options.holdMutex->milliseconds);
