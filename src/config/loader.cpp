@@ -1,6 +1,7 @@
 // loader.cpp - ReadServiceParams, ReadExchangeDefsText, ParseExchangeDefs and the reload sequence.
 #include "config/loader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -56,6 +57,7 @@ uint32_t ReadExchangeDefsText(core::LibraryState& state, char* buffer, uint64_t 
 }
 
 int32_t ParseExchangeDefs(core::LibraryState& state) {
+    state.idIndex.filled = 0; // until the index is built for the new table
     const char* text = state.defsText.data();
     uint64_t count = 0;
     const uint64_t keep =
@@ -82,12 +84,24 @@ int32_t ParseExchangeDefs(core::LibraryState& state) {
 
 void ReleaseExchangeTable(core::LibraryState& state) {
     if (!state.exchangeTable) return;
+    state.idIndex.filled = 0;
     // Every mutex the page table holds belongs to a record of this table.
     state.pageTable.closeMutexes();
     state.exchangeTable.release();
 }
 
 namespace {
+
+// Without the memory for it the lookups scan the table instead, with the same answers.
+void buildIdIndex(core::LibraryState& state) {
+    IdIndex& index = state.idIndex;
+    index.filled = 0;
+    if (index.entries.count() < state.exchangeCount && !index.entries.allocate(state.exchangeCount)) return;
+    for (uint32_t i = 0; i < state.exchangeCount; ++i)
+        index.entries[i] = {state.exchangeTable.record(i)->exchangeId, static_cast<int32_t>(i)};
+    std::sort(index.entries.data(), index.entries.data() + state.exchangeCount, idIndexOrder);
+    index.filled = state.exchangeCount;
+}
 
 // The exchange table and the definitions text for the limit the state holds, and the name
 // index at the first load: it keeps its allocation until unload, and a packed page table grows
@@ -110,14 +124,23 @@ bool allocateTables(core::LibraryState& state) {
 
 int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError) {
     rechooseIniMutexIfMoved(state);
+    // The mutexes go to the rebuilt page table; a reload that stops early closes them all and
+    // leaves the old entries, as a release of the exchange table does.
+    PageTable previous = std::move(state.pageTable);
+    const auto stop = [&](int32_t result) {
+        previous.closeMutexes();
+        state.pageTable = std::move(previous);
+        return result;
+    };
     ReleaseExchangeTable(state);
     state.loaded = 0;
-    if (!allocateTables(state)) return ZYN_E_FAILED;
+    if (!allocateTables(state)) return stop(ZYN_E_FAILED);
     state.defsTextLength = ReadExchangeDefsText(state, state.defsText.data(), state.defsText.count(), state.configPath);
-    if (emptyTextIsError && state.defsTextLength == 0) return ZYN_E_NO_DEFINITIONS;
+    if (emptyTextIsError && state.defsTextLength == 0) return stop(ZYN_E_NO_DEFINITIONS);
     state.loaded = ParseExchangeDefs(state);
-    if (state.loaded == 0) return ZYN_E_FAILED;
-    BuildPageTable(state);
+    if (state.loaded == 0) return stop(ZYN_E_FAILED);
+    RebuildPageTable(state, std::move(previous));
+    buildIdIndex(state);
     return ZYN_OK;
 }
 

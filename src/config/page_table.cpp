@@ -12,24 +12,51 @@ namespace zyn::config {
 
 namespace {
 
-// The service's mutex of that number where the service keeps it; null when none can be had,
-// and the page then has no mutex.
-platform::Handle openExchangeMutex(const core::LibraryState& state, int32_t number) {
-    char name[kMutexNameSize];
-    formatExchangeMutexName(name, number);
-    platform::ObjectNamespace found;
-    return platform::openServiceMutex(name, state.sectionNamespace, found);
+// Where the pages' mutexes come from: the table built before, whose entry n holds the mutex
+// "ZYN_MAP_1-n" in either layout, when it was built for the same namespace; else the system.
+// So a rebuild opens only the mutexes that are new and closes, with the old table, those that
+// are gone.
+// The mutex rule tells only a section under "Global\" from every other case.
+bool sameRule(platform::ObjectNamespace a, platform::ObjectNamespace b) {
+    return (a == platform::ObjectNamespace::Global) == (b == platform::ObjectNamespace::Global);
 }
 
-// Gives the entry its mutex unless it has one: of two records on one page, the first record's
-// handle is kept and no second handle is opened.
-void attachMutex(const core::LibraryState& state, PageEntry& entry, int32_t number) {
-    if (!entry.mutex) entry.mutex.reset(openExchangeMutex(state, number));
-}
+class MutexSource {
+public:
+    MutexSource(const core::LibraryState& state, PageTable& previous)
+        : state_(state), previous_(sameRule(previous.mutexNamespace(), state.sectionNamespace) ? &previous : nullptr) {
+        // Kept open, the old mutexes would be the "existing" ones the new namespace's rule finds.
+        if (previous_ == nullptr) previous.closeMutexes();
+    }
 
-void buildFixedLayout(core::LibraryState& state) {
+    // Gives the entry its mutex unless it has one: of two records on one page, the first
+    // record's handle is kept and no second handle is opened.
+    void attach(PageEntry& entry, int32_t number) {
+        if (entry.mutex) return;
+        if (PageEntry* old = previous_ != nullptr ? previous_->find(number) : nullptr; old != nullptr && old->mutex) {
+            entry.mutex = std::move(old->mutex);
+            return;
+        }
+        entry.mutex.reset(open(number));
+    }
+
+private:
+    // The service's mutex of that number where the service keeps it; null when none can be
+    // had, and the page then has no mutex.
+    platform::Handle open(int32_t number) const {
+        char name[kMutexNameSize];
+        formatExchangeMutexName(name, number);
+        platform::ObjectNamespace found;
+        return platform::openServiceMutex(name, state_.sectionNamespace, found);
+    }
+
+    const core::LibraryState& state_;
+    PageTable* previous_;
+};
+
+void buildFixedLayout(core::LibraryState& state, MutexSource& mutexes) {
     const int32_t maxStatic = state.params.maxStaticExchanges;
-    if (!state.pageTable.allocate(exchangeSlotsFor(maxStatic), PageLayout::Fixed)) return;
+    if (!state.pageTable.allocate(exchangeSlotsFor(maxStatic), PageLayout::Fixed, state.sectionNamespace)) return;
     for (uint64_t page = 1; page < state.pageTable.count(); ++page) {
         state.pageTable[page].pageOffset = fixedPageOffset(static_cast<int64_t>(page), state.params.maxExchangeSize);
         state.pageTable[page].statusOffset = fixedStatusOffset(static_cast<int64_t>(page));
@@ -41,20 +68,20 @@ void buildFixedLayout(core::LibraryState& state) {
         // header gives: it gets no entry and no mutex, and so no data access.
         if (PageEntry* entry = state.pageTable.find(record->exchangeNumber);
             entry != nullptr && record->exchangeNumber > 0) {
-            attachMutex(state, *entry, record->exchangeNumber);
+            mutexes.attach(*entry, record->exchangeNumber);
         }
         // Data access addresses the page of the exchange id; that page is guarded by its own
         // mutex even when no record carries its number.
         if (PageEntry* entry = state.pageTable.find(record->exchangeId);
             entry != nullptr && record->exchangeId > 0 && record->exchangeId != record->exchangeNumber) {
-            attachMutex(state, *entry, record->exchangeId);
+            mutexes.attach(*entry, record->exchangeId);
         }
     }
 }
 
-void buildPackedLayout(core::LibraryState& state) {
+void buildPackedLayout(core::LibraryState& state, MutexSource& mutexes) {
     const uint32_t count = state.exchangeCount;
-    if (!state.pageTable.allocate(count, PageLayout::Packed)) return;
+    if (!state.pageTable.allocate(count, PageLayout::Packed, state.sectionNamespace)) return;
     // The name index holds one entry per record; it grows when a raised limit let more records in.
     if (state.nameIndex.count() < count) state.nameIndex.allocate(count);
     int64_t offset = packedFirstPageOffset(state.params.maxStaticExchanges, state.params.maxDynamicExchanges);
@@ -71,20 +98,23 @@ void buildPackedLayout(core::LibraryState& state) {
             indexEntry.exchangeId = record->exchangeId;
             indexEntry.tablePosition = static_cast<int32_t>(i);
         }
-        if ((record->flags & ZYN_FLAG_MUTEX) != 0) attachMutex(state, entry, static_cast<int32_t>(i));
+        if ((record->flags & ZYN_FLAG_MUTEX) != 0) mutexes.attach(entry, static_cast<int32_t>(i));
     }
     SortNameIndex(state);
 }
 
 } // namespace
 
-void BuildPageTable(core::LibraryState& state) {
-    state.pageTable.reset();
+void BuildPageTable(core::LibraryState& state) { RebuildPageTable(state, std::move(state.pageTable)); }
+
+void RebuildPageTable(core::LibraryState& state, PageTable&& previous) {
+    PageTable old = std::move(previous);
     ReadServiceParams(state);
+    MutexSource mutexes(state, old);
     if (layoutFor(state.params.exchMap) == PageLayout::Fixed) {
-        buildFixedLayout(state);
+        buildFixedLayout(state, mutexes);
     } else {
-        buildPackedLayout(state);
+        buildPackedLayout(state, mutexes);
     }
 }
 

@@ -8,35 +8,20 @@
 
 namespace zyn::config {
 
-namespace {
-
-// Through the name index, when it answers for the whole table: it is sorted by producer and
-// id, so a binary search finds what the scan of the table would find first.
-bool indexAnswersFor(const core::LibraryState& state) {
-    return state.params.exchMap == kExchMapByProducer && state.pageTable &&
-           state.pageTable.layout() == PageLayout::Packed && state.nameIndex.count() >= state.exchangeCount;
-}
-
-int64_t searchNameIndex(const core::LibraryState& state, const ExchangeName& name) {
-    const NameIndexEntry* begin = state.nameIndex.data();
-    const NameIndexEntry* end = begin + state.exchangeCount;
-    NameIndexEntry wanted{};
-    std::memcpy(wanted.producer, name.producer, sizeof wanted.producer);
-    wanted.exchangeId = name.id;
-    wanted.tablePosition = INT32_MIN;
-    const NameIndexEntry* found = std::lower_bound(begin, end, wanted, nameIndexOrder);
-    if (found == end || found->exchangeId != name.id ||
-        std::strncmp(found->producer, name.producer, sizeof name.producer) != 0) {
-        return -1;
-    }
-    return found->tablePosition;
-}
-
-} // namespace
-
 int64_t findExchangePosition(const core::LibraryState& state, const ExchangeName& name) {
     if (state.loaded == 0) return -1;
-    if (indexAnswersFor(state)) return searchNameIndex(state, name);
+    const IdIndex& index = state.idIndex;
+    if (index.filled == state.exchangeCount && index.filled != 0) {
+        // The records of one id in table order: the first that answers is the scan's answer.
+        const IdIndexEntry* begin = index.entries.data();
+        const IdIndexEntry* end = begin + index.filled;
+        for (const IdIndexEntry* at = std::lower_bound(begin, end, IdIndexEntry{name.id, INT32_MIN}, idIndexOrder);
+             at != end && at->exchangeId == name.id; ++at) {
+            const ExchangeDef* record = state.exchangeTable.record(static_cast<uint64_t>(at->tablePosition));
+            if (record != nullptr && answersTo(*record, name, state.params.exchMap)) return at->tablePosition;
+        }
+        return -1;
+    }
     for (uint32_t i = 0; i < state.exchangeCount; ++i) {
         const ExchangeDef* record = state.exchangeTable.record(i);
         if (record == nullptr) break;

@@ -23,9 +23,10 @@ bool ExchangeTable::store(uint64_t position, const ExchangeDef& definition) {
     return true;
 }
 
-bool PageTable::allocate(uint64_t count, PageLayout layout) {
+bool PageTable::allocate(uint64_t count, PageLayout layout, platform::ObjectNamespace mutexNamespace) {
     reset();
     layout_ = layout;
+    mutexNamespace_ = mutexNamespace;
     return entries_.allocate(count);
 }
 

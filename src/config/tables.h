@@ -6,6 +6,7 @@
 
 #include "config/page_layout.h"
 #include "platform/heap_array.h"
+#include "platform/named_objects.h"
 #include "platform/scoped_handle.h"
 #include "trvzyn32.h"
 
@@ -56,16 +57,29 @@ public:
     PageTable() = default;
     PageTable(const PageTable&) = delete;
     PageTable& operator=(const PageTable&) = delete;
+    PageTable(PageTable&& other) noexcept
+        : entries_(std::move(other.entries_)), layout_(other.layout_), mutexNamespace_(other.mutexNamespace_) {}
+    PageTable& operator=(PageTable&& other) noexcept {
+        if (this != &other) {
+            reset();
+            entries_ = std::move(other.entries_);
+            layout_ = other.layout_;
+            mutexNamespace_ = other.mutexNamespace_;
+        }
+        return *this;
+    }
     ~PageTable() { reset(); }
 
-    // Empties the table and gives it `count` zeroed entries built for `layout`.
-    bool allocate(uint64_t count, PageLayout layout);
+    // Empties the table and gives it `count` zeroed entries built for `layout`, with mutexes
+    // from the namespace `mutexNamespace` stands for.
+    bool allocate(uint64_t count, PageLayout layout, platform::ObjectNamespace mutexNamespace);
     // Closes every mutex of the table exactly once; the entries stay.
     void closeMutexes();
     void reset();
 
     explicit operator bool() const { return static_cast<bool>(entries_); }
     PageLayout layout() const { return layout_; }
+    platform::ObjectNamespace mutexNamespace() const { return mutexNamespace_; }
     uint64_t count() const { return entries_.count(); }
     PageEntry& operator[](uint64_t i) const { return entries_[i]; }
     // The entry at `index`, or null when the table as built has none there.
@@ -76,6 +90,7 @@ public:
 private:
     platform::HeapArray<PageEntry> entries_;
     PageLayout layout_ = PageLayout::Fixed;
+    platform::ObjectNamespace mutexNamespace_ = platform::ObjectNamespace::None;
 };
 
 struct NameIndexEntry {
@@ -91,5 +106,20 @@ static_assert(sizeof(NameIndexEntry) == 40);
 bool nameIndexOrder(const NameIndexEntry& a, const NameIndexEntry& b);
 
 using NameIndex = platform::HeapArray<NameIndexEntry>;
+
+// The exchange table's positions by exchange id, sorted by id then position: a lookup by name
+// costs the same for the first record and the last.
+struct IdIndexEntry {
+    int32_t exchangeId;
+    int32_t tablePosition;
+};
+inline bool idIndexOrder(const IdIndexEntry& a, const IdIndexEntry& b) {
+    return a.exchangeId != b.exchangeId ? a.exchangeId < b.exchangeId : a.tablePosition < b.tablePosition;
+}
+
+struct IdIndex {
+    platform::HeapArray<IdIndexEntry> entries; // grows, never shrinks, between loads
+    uint64_t filled = 0;                       // 0 while it does not answer for the table
+};
 
 } // namespace zyn::config

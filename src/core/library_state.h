@@ -7,6 +7,7 @@
 #include "config/config_paths.h"
 #include "config/service_params.h"
 #include "config/tables.h"
+#include "core/kept_service_manager.h"
 #include "platform/heap_array.h"
 #include "platform/named_objects.h"
 #include "platform/scoped_handle.h"
@@ -17,6 +18,7 @@ struct LibraryState {
     platform::ScopedView view;            // the mapped view of "ZYN_MAP_1"; empty when not mapped
     platform::KernelHandle mappingHandle; // the opened section "ZYN_MAP_1"
     int32_t servicePresent = 0;           // answer of the last presence test
+    KeptServiceManager serviceManager;    // opened at the first presence or running test
     platform::HeapArray<char> defsText;   // the counted definition lines of zyn.ini
     config::PageTable pageTable;
     config::ExchangeTable exchangeTable;
@@ -29,6 +31,7 @@ struct LibraryState {
     platform::KernelHandle iniMutex; // "__ZYN_INIFILE"
     char configPath[config::kConfigPathSize] = {};
     config::NameIndex nameIndex;
+    config::IdIndex idIndex;
     int32_t socketsStarted = 0;
     // Where the service's objects were found: the section when it was last opened (kept after
     // the service stops: it says where the installation's service puts them), and the zyn.ini

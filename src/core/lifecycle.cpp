@@ -29,6 +29,7 @@ void processAttach(LibraryState& state) {
 }
 
 void processDetach(LibraryState& state) {
+    state.serviceManager.close();
     config::ReleaseExchangeTable(state);
     state.pageTable.reset();
     state.iniMutex.reset();
@@ -36,6 +37,7 @@ void processDetach(LibraryState& state) {
     state.mappingHandle.reset();
     state.defsText.reset();
     state.nameIndex.reset();
+    state.idIndex.entries.reset();
 }
 
 } // namespace zyn::core

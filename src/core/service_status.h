@@ -1,5 +1,5 @@
 // service_status.h - whether the ZYN Service is installed and running, asked of the Service
-// Control Manager on every call.
+// Control Manager on every call, through the manager handle the library keeps.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,11 @@ constexpr int kStatusQueryAttempts = 10;
 constexpr uint32_t kStatusQueryRetryMilliseconds = 100;
 
 int32_t isServicePresent(LibraryState& state);
-int32_t isServiceRunning(const LibraryState& state);
+int32_t isServiceRunning(LibraryState& state);
+
+// The presence test and then the running test, as one operation that needs the running service
+// makes them, answered from one opening of the service: ZYN_OK, ZYN_E_NOT_INSTALLED or
+// ZYN_E_NOT_RUNNING, exactly as the two tests one after the other would answer.
+int32_t checkServiceRunning(LibraryState& state);
 
 } // namespace zyn::core

@@ -54,8 +54,7 @@ bool findPage(const core::LibraryState& state, const ExchangeDef& record, int64_
 int32_t checkAccess(core::LibraryState& state, const ExchangeAccess* access, const void* buffer, Page& page,
                     uint32_t& count) {
     if (access == nullptr) return ZYN_E_NOT_FOUND;
-    if (core::isServicePresent(state) == 0) return ZYN_E_NOT_INSTALLED;
-    if (core::isServiceRunning(state) == 0) return ZYN_E_NOT_RUNNING;
+    if (int32_t refused = core::checkServiceRunning(state); refused != ZYN_OK) return refused;
     ExchangeDef record;
     const int64_t position = config::lookupExchange(state, nameOf(*access), record);
     if (position < 0) return ZYN_E_NOT_FOUND;
@@ -117,7 +116,7 @@ int32_t putExchange(core::LibraryState& state, ExchangeAccess* access, const voi
 }
 
 void* getExchangePtr(core::LibraryState& state, ExchangeAccess* access) {
-    if (access == nullptr || core::isServicePresent(state) == 0 || core::isServiceRunning(state) == 0) return nullptr;
+    if (access == nullptr || core::checkServiceRunning(state) != ZYN_OK) return nullptr;
     ExchangeDef record;
     const int64_t position = config::lookupExchange(state, nameOf(*access), record);
     if (position < 0 || state.view.address() == nullptr) return nullptr;

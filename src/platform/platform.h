@@ -54,6 +54,9 @@ bool isNtFamily();
 // capacity, in which case out holds no usable path).
 uint32_t expandWindowsDirectory(char* out, uint32_t capacity);
 
+// The error code of the last failed call of this thread.
+uint32_t lastError();
+
 // Every wait and pause of the library goes through here, so tests run them in virtual time.
 void sleepMilliseconds(uint32_t milliseconds);
 
@@ -98,7 +101,8 @@ struct ServiceStatus {
     uint32_t waitHint = 0;
 };
 
-// Opening calls return null on failure; the others return 0 on success or the system error code.
+// Opening calls return null on failure (lastError() then says why); the others return 0 on
+// success or the system error code.
 Handle openServiceManager(uint32_t access);
 Handle openService(Handle manager, const char* name, uint32_t access);
 // Creates a demand-start, own-process service running as the local system account.

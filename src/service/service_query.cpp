@@ -18,8 +18,7 @@ struct Reply {
 };
 
 int32_t SendServiceQuery(core::LibraryState& state, Reply& reply) {
-    if (core::isServicePresent(state) == 0) return ZYN_E_NOT_INSTALLED;
-    if (core::isServiceRunning(state) == 0) return ZYN_E_NOT_RUNNING;
+    if (int32_t refused = core::checkServiceRunning(state); refused != ZYN_OK) return refused;
     size_t received = 0;
     // A datagram longer than the buffer fails the receive.
     if (platform::exchangeDatagramWithLocalHost(kServiceQueryPort, kQueryRequest.data(), kQueryRequest.size(),

@@ -132,6 +132,11 @@ FakeWorld::HandleRecord* FakeWorld::lookup(platform::Handle handle) {
     return found == handles_.end() ? nullptr : &found->second;
 }
 
+void FakeWorld::invalidateManagerHandles() {
+    for (auto& [id, record] : handles_)
+        record.invalid = record.invalid || record.kind == HandleRecord::Manager;
+}
+
 void FakeWorld::dropHandle(platform::Handle handle) { handles_.erase(reinterpret_cast<uintptr_t>(handle)); }
 
 } // namespace zyn::fake
@@ -152,6 +157,8 @@ uint32_t expandWindowsDirectory(char* out, uint32_t capacity) {
     if (needed <= capacity) std::memcpy(out, text.c_str(), needed);
     return needed;
 }
+
+uint32_t lastError() { return world().lastError; }
 
 void sleepMilliseconds(uint32_t milliseconds) {
     world().sleeps.push_back(milliseconds);
@@ -288,13 +295,21 @@ Handle openServiceManager(uint32_t access) {
     return world().newHandle({Record::Manager, ""});
 }
 
+namespace {
+Handle failedOpen(uint32_t error) {
+    world().lastError = error;
+    return nullptr;
+}
+} // namespace
+
 Handle openService(Handle manager, const char* name, uint32_t access) {
     world().serviceAccesses.emplace_back(name, access);
-    if (world().shouldFail(Op::OpenService)) return nullptr;
+    if (world().shouldFail(Op::OpenService)) return failedOpen(kErrorAccessDenied);
     Record* record = world().lookup(manager);
-    if (record == nullptr || record->kind != Record::Manager) return nullptr;
+    if (record == nullptr || record->kind != Record::Manager || record->invalid) return failedOpen(kErrorInvalidHandle);
     auto found = world().services.find(name);
-    if (found == world().services.end() || (found->second.openAccessDenied & access) != 0) return nullptr;
+    if (found == world().services.end()) return failedOpen(1060); // ERROR_SERVICE_DOES_NOT_EXIST
+    if ((found->second.openAccessDenied & access) != 0) return failedOpen(kErrorAccessDenied);
     return world().newHandle({Record::Service, name});
 }
 

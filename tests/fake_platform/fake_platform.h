@@ -136,6 +136,10 @@ public:
     FakeService& installService(const std::string& name, uint32_t state);
     int openServiceHandles() const;
     std::vector<uint32_t> managerAccesses;
+    // Every manager handle open now becomes one the system calls invalid, as after a restart of
+    // the Service Control Manager: opening a service through it fails with that error.
+    void invalidateManagerHandles();
+    uint32_t lastError = 0; // of the last failed open
     std::vector<std::pair<std::string, uint32_t>> serviceAccesses;
 
     // ---- registry: values under HKEY_LOCAL_MACHINE, keyed by subkey then value name
@@ -153,6 +157,7 @@ public:
     struct HandleRecord {
         enum Kind { Mutex, Section, Manager, Service } kind;
         std::string name;
+        bool invalid = false; // a manager handle the system no longer honours
     };
     platform::Handle newHandle(HandleRecord record);
     HandleRecord* lookup(platform::Handle handle);

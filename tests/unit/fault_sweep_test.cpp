@@ -29,16 +29,19 @@ void runningServiceWithSection(FakeWorld& w) {
     w.createSection(config::kSectionName, kSectionSize);
 }
 
+// The reload then finds one definition more, whose mutex is the one it creates.
 void loadedWithPackedLayout(FakeWorld& w) {
     w.writeIni(kPackedIni);
     w.installService(core::kServiceName, platform::kServiceStopped);
     core::processAttach(state());
+    w.writeIni(std::string(kPackedIni) + "3 10 1 c g\n");
 }
 
+// A service of the global namespace: its start moves the library's mutexes there.
 void loadedWithServiceStopped(FakeWorld& w) {
     w.writeIni(kIni);
     w.installService(core::kServiceName, platform::kServiceStopped).onStart = [&w] {
-        w.createSection(config::kSectionName, kSectionSize);
+        w.createSection(std::string("Global\\") + config::kSectionName, kSectionSize);
     };
     core::processAttach(state());
 }
@@ -103,8 +106,8 @@ const FaultSweep kSweeps[] = {
      startService,
      {ZYN_OK, ZYN_E_NOT_INSTALLED, ZYN_E_NOT_RUNNING, ZYN_E_FAILED, ZYN_E_NO_DEFINITIONS},
      {Op::OpenManager, Op::OpenService, Op::ExpandWindir, Op::StartService, Op::QueryStatus, Op::OpenSection,
-      Op::MapView, Op::Allocate, Op::CreateMutex, Op::WaitMutex, Op::ReleaseMutex, Op::FileOpen, Op::FileRead,
-      Op::FileClose}},
+      Op::MapView, Op::Allocate, Op::CreateMutex, Op::OpenMutex, Op::WaitMutex, Op::ReleaseMutex, Op::FileOpen,
+      Op::FileRead, Op::FileClose}},
 };
 
 class FailedCalls : public ::testing::TestWithParam<FaultSweep> {};

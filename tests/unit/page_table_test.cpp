@@ -139,10 +139,29 @@ TEST_F(ConfigPageTable, ExistingMutexIsOpenedWhenCreationIsRefused) {
     EXPECT_EQ(handles("ZYN_MAP_1-00002"), 1);
 }
 
+// A reload keeps the mutex of every page whose name stays: an unchanged file creates none, a
+// changed one creates only the new names and closes those that are gone.
+TEST_F(ConfigPageTable, ReloadKeepsTheMutexesWhoseNamesStay) {
+    load("[EXCHANGE_DEFS]\n1 10 1 a b\n2 10 1 a b\n");
+    const platform::Handle first = entry(1).mutex.get();
+    const int created = world().calls(fake::Op::CreateMutex);
+    EXPECT_EQ(config::ReloadConfiguration(state(), false), ZYN_OK);
+    EXPECT_EQ(world().calls(fake::Op::CreateMutex), created) << "an unchanged file";
+    EXPECT_EQ(entry(1).mutex.get(), first);
+
+    world().writeIni("[EXCHANGE_DEFS]\n1 10 1 a b\n3 10 1 a b\n");
+    EXPECT_EQ(config::ReloadConfiguration(state(), false), ZYN_OK);
+    EXPECT_EQ(world().calls(fake::Op::CreateMutex), created + 1) << "only exchange 3's";
+    EXPECT_EQ(entry(1).mutex.get(), first);
+    EXPECT_EQ(handles("ZYN_MAP_1-00001"), 1);
+    EXPECT_EQ(handles("ZYN_MAP_1-00002"), 0) << "the removed exchange's mutex is closed";
+    EXPECT_EQ(handles("ZYN_MAP_1-00003"), 1);
+}
+
 TEST_F(ConfigPageTable, MutexesThatCanBeNeitherCreatedNorOpenedLeaveTheirPagesWithout) {
-    load("[EXCHANGE_DEFS]\n1 10 1 a b\n2 10 1 a b\n3 10 1 a b\n");
     world().failAllCalls(fake::Op::CreateMutex);
     world().failAllCalls(fake::Op::OpenMutex);
+    load("[EXCHANGE_DEFS]\n1 10 1 a b\n2 10 1 a b\n3 10 1 a b\n");
     EXPECT_EQ(config::ReloadConfiguration(state(), false), ZYN_OK);
     EXPECT_EQ(state().loaded, 1);
     EXPECT_EQ(state().exchangeCount, 3u);

@@ -2,6 +2,9 @@
 // states in virtual time, and the bounded retry of failed status queries.
 #include "library_fixture.h"
 
+#include <array>
+#include <cstdio>
+
 #include "trvzyn32.h"
 
 namespace zyn::testing {
@@ -17,9 +20,53 @@ TEST_F(ServiceStatusTests, PresenceFollowsTheServiceEntry) {
     installService(kServiceStopped);
     EXPECT_EQ(ZYN_IsServicePresent(), 1);
     EXPECT_EQ(state().servicePresent, 1);
+    // A manager that cannot be had, at the first test of a fresh load.
+    detach();
+    core::resetLibraryState();
     world().failCall(fake::Op::OpenManager, 1);
     EXPECT_EQ(ZYN_IsServicePresent(), 0);
     EXPECT_EQ(world().managerAccesses.back(), kGenericRead);
+}
+
+// One data call: one service open, one status query, one close, one wait, one release, and no
+// manager opened after the first call.
+TEST_F(ServiceStatusTests, DataCallsShareOneServiceOpenAndTheKeptManager) {
+    installService(kServiceRunning);
+    world().createSection("ZYN_MAP_1", 4096);
+    world().writeIni("[EXCHANGE_DEFS]\n1 10 1 a b\n");
+    attach();
+    ExchangeAccess access{};
+    std::snprintf(access.exchangeName, sizeof access.exchangeName, "exchange_1@A");
+    uint32_t count = 4;
+    access.lengthPtr = &count;
+    uint8_t data[4];
+    ASSERT_EQ(ZYN_GetExchange(&access, data), ZYN_OK);
+    const int managers = world().calls(fake::Op::OpenManager);
+    const auto before = [this] {
+        return std::array{world().calls(fake::Op::OpenService), world().calls(fake::Op::QueryStatus),
+                          world().calls(fake::Op::WaitMutex), world().calls(fake::Op::ReleaseMutex)};
+    };
+    const auto start = before();
+    const int serviceHandles = world().openServiceHandles();
+    ASSERT_EQ(ZYN_GetExchange(&access, data), ZYN_OK);
+    const auto end = before();
+    EXPECT_EQ(end[0] - start[0], 1) << "service opens";
+    EXPECT_EQ(end[1] - start[1], 1) << "status queries";
+    EXPECT_EQ(end[2] - start[2], 1) << "mutex waits";
+    EXPECT_EQ(end[3] - start[3], 1) << "mutex releases";
+    EXPECT_EQ(world().openServiceHandles(), serviceHandles) << "the service handle is closed";
+    EXPECT_EQ(world().calls(fake::Op::OpenManager), managers);
+    EXPECT_EQ(managers, 1);
+}
+
+// A manager handle the system stops honouring is replaced once, and the answer is unchanged.
+TEST_F(ServiceStatusTests, InvalidManagerIsOpenedAgain) {
+    installService(kServiceRunning);
+    EXPECT_EQ(ZYN_IsServicePresent(), 1);
+    world().invalidateManagerHandles();
+    EXPECT_EQ(ZYN_IsServicePresent(), 1);
+    EXPECT_EQ(ZYN_IsServiceRunning(), 1);
+    EXPECT_EQ(world().calls(fake::Op::OpenManager), 2);
 }
 
 TEST_F(ServiceStatusTests, RunningAnswerForEachState) {

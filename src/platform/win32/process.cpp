@@ -16,6 +16,8 @@ uint32_t expandWindowsDirectory(char* out, uint32_t capacity) {
     return ExpandEnvironmentStringsA("%windir%", out, capacity);
 }
 
+uint32_t lastError() { return GetLastError(); }
+
 void sleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
 
 void* allocateZeroed(uint64_t bytes) {
