@@ -1,0 +1,293 @@
+// library_bench.cpp - what the library's operations cost under the reference service, each
+// beside its floor: the platform work the operation cannot avoid, measured in the same run.
+// Prints one table and writes it as CSV (the path is the first argument). Not a test: the
+// figures are for reading, and nothing here asserts them.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "client_support.h"
+#include "trvzyn32.h"
+
+namespace zyn {
+namespace {
+
+constexpr char kServiceName[] = "ZYN Service";
+constexpr int kDefinitions = 512;
+constexpr int kRounds = 5;
+
+double nowSeconds() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Microseconds per call of `body`, the best of `rounds` rounds of `calls` calls: under Wine a
+// round now and then waits for the wineserver, and the best round is the cost itself.
+double bestMicroseconds(int calls, const std::function<void()>& body, int rounds = kRounds) {
+    double best = 1e30;
+    for (int round = 0; round < rounds; ++round) {
+        const double start = nowSeconds();
+        for (int i = 0; i < calls; ++i)
+            body();
+        best = std::min(best, (nowSeconds() - start) / calls * 1e6);
+    }
+    return best;
+}
+
+// The library loaded by hand, so that an unload and a load again are a fresh process attach.
+struct Library {
+    HMODULE module = nullptr;
+    template <typename F> F* get(const char* name) const {
+        return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+    void load() { module = LoadLibraryA("TRVZYN32.dll"); }
+    void unload() {
+        FreeLibrary(module);
+        module = nullptr;
+    }
+};
+#define ZYN_FN(library, name) ((library).get<decltype(name)>(#name))
+
+std::string windowsFile(const char* name) { return client::windowsFile(name); }
+
+void writeIni(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) return;
+    std::fprintf(file, "MAX_EXCHANGE_SIZE = 1024\nMAX_STATIC_EXCHANGES = 600\n[EXCHANGE_DEFS]\n");
+    for (int n = 1; n <= kDefinitions; ++n)
+        std::fprintf(file, "%d\t%d\t1\tNODE%d\tGROUP\tM,E=%d\n", n, n == 1 ? 1024 : 64, n % 7, n);
+    std::fclose(file);
+}
+
+// The presence test and the running test as the library made them before it kept its manager.
+void literalStatusTests() {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+    SC_HANDLE service = OpenServiceA(manager, kServiceName, GENERIC_READ);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+    service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status{};
+    QueryServiceStatus(service, &status);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+}
+
+// Both tests from one service open through a kept manager: what no data call can do without.
+void floorStatusTests(SC_HANDLE keptManager) {
+    SC_HANDLE service = OpenServiceA(keptManager, kServiceName, GENERIC_READ);
+    SERVICE_STATUS status{};
+    QueryServiceStatus(service, &status);
+    CloseServiceHandle(service);
+}
+
+void lockedCopy(HANDLE mutex, void* to, const void* from, size_t bytes, void* header, const void* pageHeader) {
+    WaitForSingleObject(mutex, INFINITE);
+    std::memcpy(header, pageHeader, 32);
+    std::memcpy(to, from, bytes);
+    ReleaseMutex(mutex);
+}
+
+// Reads every line as the loader does.
+void readLines(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "r");
+    char piece[128];
+    while (file != nullptr && std::fgets(piece, sizeof piece, file) != nullptr) {
+    }
+    if (file != nullptr) std::fclose(file);
+}
+
+void copyFile(const std::string& from, const std::string& to) {
+    FILE* in = std::fopen(from.c_str(), "r");
+    FILE* out = std::fopen(to.c_str(), "w");
+    char piece[128];
+    while (in != nullptr && out != nullptr && std::fgets(piece, sizeof piece, in) != nullptr)
+        std::fputs(piece, out);
+    if (out != nullptr) {
+        std::fflush(out);
+        std::fclose(out);
+    }
+    if (in != nullptr) std::fclose(in);
+}
+
+struct Row {
+    std::string what;
+    double library;
+    std::string floorName;
+    double floor;
+};
+
+ExchangeAccess accessTo(const char* name, uint32_t* count) {
+    ExchangeAccess access;
+    std::memset(&access, 0, sizeof access);
+    std::snprintf(access.exchangeName, sizeof access.exchangeName, "%s", name);
+    access.lengthPtr = count;
+    return access;
+}
+
+std::string wineVersion() {
+    using Version = const char*();
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto* version = reinterpret_cast<Version*>(reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")));
+    return version != nullptr ? version() : "not Wine";
+}
+
+} // namespace
+} // namespace zyn
+
+int main(int argc, char** argv) {
+    using namespace zyn;
+    const char* csvPath = argc > 1 ? argv[1] : "library_bench.csv";
+    client::deleteServiceEntry(kServiceName);
+    const std::string ini = windowsFile("zyn.ini");
+    const std::string copy = windowsFile("zyn_bench_copy.ini");
+    writeIni(ini);
+    std::vector<Row> rows;
+
+    // ---- with the service installed but stopped: the load, the edits, the lookups
+    Library library;
+    library.load();
+    if (library.module == nullptr ||
+        ZYN_FN(library, ZYN_InitService)(client::besideThisProgram("zyn_reference_service.exe").c_str()) != 1) {
+        std::printf("the library could not be loaded or the service not installed\n");
+        return 1;
+    }
+    constexpr int kLoadRounds = 15;
+    const double load = bestMicroseconds(
+        1,
+        [&] {
+            library.unload();
+            library.load();
+        },
+        kLoadRounds);
+    const double loadFloor = bestMicroseconds(
+        1,
+        [&] {
+            readLines(ini);
+            std::vector<HANDLE> mutexes;
+            char name[32];
+            for (int n = 1; n <= kDefinitions; ++n) {
+                std::snprintf(name, sizeof name, "ZYN_BENCH-%05d", n);
+                mutexes.push_back(CreateMutexA(nullptr, FALSE, name));
+            }
+            for (HANDLE mutex : mutexes)
+                CloseHandle(mutex);
+            SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+            CloseServiceHandle(OpenServiceA(manager, kServiceName, GENERIC_READ));
+            CloseServiceHandle(manager);
+        },
+        kLoadRounds);
+    rows.push_back({"load of 512 definitions", load, "read lines + 512 mutexes + presence test", loadFloor});
+
+    ExchangeDef added{};
+    added.exchangeNumber = 590;
+    added.size = 16;
+    added.thirdNumber = 1;
+    std::strcpy(added.producer, "BENCH");
+    std::strcpy(added.destination, "GROUP");
+    added.flags = ZYN_FLAG_MUTEX;
+    added.exchangeId = 590;
+    auto* add = ZYN_FN(library, ZYN_AddStaticExchange);
+    auto* remove = ZYN_FN(library, ZYN_DeleteStaticExchange);
+    int editFailures = 0;
+    const double edit = bestMicroseconds(10,
+                                         [&] {
+                                             char name[] = "exchange_590@BENCH";
+                                             editFailures += add(added) != ZYN_OK;
+                                             editFailures += remove(name) != ZYN_OK;
+                                         }) /
+                        2;
+    const double editFloor = bestMicroseconds(10, [&] {
+        copyFile(ini, copy);
+        copyFile(copy, ini);
+        readLines(ini);
+        CloseHandle(CreateMutexA(nullptr, FALSE, "ZYN_BENCH-EDIT"));
+    });
+    rows.push_back({"add or delete on 512 definitions", edit, "two file copies + one read + one mutex", editFloor});
+
+    auto* lookup = ZYN_FN(library, ZYN_GetStaticExchangeParams);
+    ExchangeDef found{};
+    const double first = bestMicroseconds(20000, [&] { lookup("exchange_1@NODE1", &found); });
+    const double last = bestMicroseconds(20000, [&] { lookup("exchange_512@NODE1", &found); });
+    rows.push_back({"lookup of the last of 512", last, "lookup of the first", first});
+
+    // ---- with the service running: the data path
+    if (ZYN_FN(library, ZYN_StartService)() != ZYN_OK) {
+        std::printf("the reference service could not be started\n");
+        client::deleteServiceEntry(kServiceName);
+        return 1;
+    }
+    uint32_t count = 0;
+    ExchangeAccess access = accessTo("exchange_1@NODE1", &count);
+    auto* page = static_cast<unsigned char*>(ZYN_FN(library, ZYN_GetExchangePtr)(&access));
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "ZYN_MAP_1-00001");
+    if (mutex == nullptr) mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Global\\ZYN_MAP_1-00001");
+    SC_HANDLE keptManager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+    auto* get = ZYN_FN(library, ZYN_GetExchange);
+    auto* put = ZYN_FN(library, ZYN_PutExchange);
+    std::vector<unsigned char> data(1024, 0x5A);
+    unsigned char header[32];
+    int dataFailures = 0;
+    for (const uint32_t bytes : {64u, 1024u}) {
+        for (const bool write : {false, true}) {
+            const std::string what =
+                std::string(write ? "ZYN_PutExchange " : "ZYN_GetExchange ") + std::to_string(bytes) + " B";
+            const double library_ = bestMicroseconds(300, [&] {
+                count = bytes;
+                dataFailures += (write ? put(&access, data.data()) : get(&access, data.data())) != ZYN_OK;
+            });
+            const auto copyOnce = [&] {
+                if (write) {
+                    lockedCopy(mutex, page + 32, data.data(), bytes, header, page);
+                } else {
+                    lockedCopy(mutex, data.data(), page + 32, bytes, header, page);
+                }
+            };
+            const double literal = bestMicroseconds(300, [&] {
+                literalStatusTests();
+                copyOnce();
+            });
+            const double floor = bestMicroseconds(300, [&] {
+                floorStatusTests(keptManager);
+                copyOnce();
+            });
+            rows.push_back({what, library_, "literal call sequence", literal});
+            rows.push_back({what, library_, "floor", floor});
+        }
+    }
+    CloseServiceHandle(keptManager);
+    CloseHandle(mutex);
+
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    std::printf("cores: %lu, Wine: %s, best of %d rounds, microseconds per call\n",
+                static_cast<unsigned long>(system.dwNumberOfProcessors), wineVersion().c_str(), kRounds);
+    std::printf("%-34s %12s  %-42s %12s %7s\n", "operation", "library", "against", "that", "ratio");
+    FILE* csv = std::fopen(csvPath, "w");
+    if (csv != nullptr) std::fprintf(csv, "operation,library_us,against,against_us,ratio\n");
+    for (const Row& row : rows) {
+        const double ratio = row.library / row.floor;
+        std::printf("%-34s %12.2f  %-42s %12.2f %7.2f\n", row.what.c_str(), row.library, row.floorName.c_str(),
+                    row.floor, ratio);
+        if (csv != nullptr)
+            std::fprintf(csv, "%s,%.3f,%s,%.3f,%.4f\n", row.what.c_str(), row.library, row.floorName.c_str(), row.floor,
+                         ratio);
+    }
+    if (csv != nullptr) std::fclose(csv);
+    if (editFailures + dataFailures != 0) std::printf("%d calls failed\n", editFailures + dataFailures);
+
+    ZYN_FN(library, ZYN_StopService)();
+    library.unload();
+    client::deleteServiceEntry(kServiceName);
+    std::remove(ini.c_str());
+    std::remove(copy.c_str());
+    std::remove(windowsFile("__zyntmp.ini").c_str());
+    return editFailures + dataFailures == 0 ? 0 : 1;
+}
