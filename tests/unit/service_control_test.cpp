@@ -2,7 +2,9 @@
 // Manager: every refusal, every wait (in virtual time) and the attachment that follows a start.
 #include "library_fixture.h"
 
+#include <cctype>
 #include <cstring>
+#include <string>
 
 #include "config/page_layout.h"
 #include "service/service_control.h"
@@ -167,8 +169,23 @@ TEST_P(StartRefusals, ReportTheirCode) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Each, StartRefusals, ::testing::ValuesIn(kStartRefusals),
-                         [](const auto& info) { return "Case" + std::to_string(info.index); });
+// CTest lists each row under its description ("start refused" -> StartRefused), not its index.
+std::string refusalName(const ::testing::TestParamInfo<StartRefusal>& info) {
+    std::string name;
+    bool wordStart = true;
+    for (const char* c = info.param.what; *c != '\0'; ++c) {
+        const unsigned char ch = static_cast<unsigned char>(*c);
+        if (!std::isalnum(ch)) {
+            wordStart = true;
+            continue;
+        }
+        name += static_cast<char>(wordStart ? std::toupper(ch) : ch);
+        wordStart = false;
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, StartRefusals, ::testing::ValuesIn(kStartRefusals), refusalName);
 
 TEST_F(ServiceControl, StartWithoutQueryHandleDoesNotWait) {
     fake::FakeService& service = stoppedServiceWithSection();

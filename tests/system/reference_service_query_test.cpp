@@ -1,5 +1,5 @@
-// service_query_test.cpp - the reference service answers the exchange-list query on UDP port
-// 21586 as the library expects, and in each fault mode its --reply switch selects.
+// reference_service_query_test.cpp - the reference service answers the exchange-list query on
+// UDP port 21586 as the library expects, and in each fault mode its --reply switch selects.
 #include <gtest/gtest.h>
 
 #include <algorithm>
