@@ -1,10 +1,43 @@
 // config_rewrite.cpp - the crash-safe rewrite of zyn.ini through the scratch file.
 #include "config/config_rewrite.h"
 
+#include <cstring>
+
+#include "config/text.h"
+
 namespace zyn::config {
 
+namespace {
+
+constexpr size_t kReadChunk = 4096;
+
+// The whole file in `bytes` (its count is the file's size); false on a read error or when the
+// memory cannot be had.
+bool readWhole(const char* path, platform::HeapArray<char>& bytes) {
+    platform::File file(platform::openFile(path, "rb"));
+    if (!file) return false;
+    platform::HeapArray<char> buffer;
+    uint64_t used = 0;
+    for (;;) {
+        if (buffer.count() - used < kReadChunk) {
+            platform::HeapArray<char> larger;
+            if (!larger.allocate(buffer.count() * 2 + kReadChunk)) return false;
+            if (used != 0) std::memcpy(larger.data(), buffer.data(), used);
+            buffer = std::move(larger);
+        }
+        size_t got = 0;
+        if (!platform::readBytes(file.get(), buffer.data() + used, kReadChunk, got)) return false;
+        if (got == 0) break;
+        used += got;
+    }
+    if (!bytes.allocate(used)) return false;
+    if (used != 0) std::memcpy(bytes.data(), buffer.data(), used);
+    return true;
+}
+
+} // namespace
+
 ConfigRewrite::~ConfigRewrite() {
-    config_.reset();
     scratch_.reset();
     if (!committed_) emptyScratchFile(scratchPath_);
 }
@@ -12,29 +45,67 @@ ConfigRewrite::~ConfigRewrite() {
 bool ConfigRewrite::open() {
     configExisted_ = platform::fileExists(configPath_);
     if (configExisted_) {
-        config_.reset(platform::openFile(configPath_, "r"));
-        if (!config_) return false;
+        if (!readWhole(configPath_, bytes_)) return false;
+        pieces_ = FilePieces({bytes_.data(), static_cast<size_t>(bytes_.count())});
     }
-    scratch_.reset(platform::openFile(scratchPath_, "w"));
+    scratch_.reset(platform::openFile(scratchPath_, "wb"));
     return static_cast<bool>(scratch_);
 }
 
-bool ConfigRewrite::readPiece(char (&piece)[kLinePieceSize]) {
-    return config_ && platform::readPiece(config_.get(), piece, sizeof piece);
+void ConfigRewrite::put(std::string_view bytes) {
+    if (writeFailed_ || bytes.empty()) return;
+    atLineStart_ = bytes.back() == '\n';
+    writeFailed_ = !platform::writeText(scratch_.get(), bytes.data(), bytes.size());
+}
+
+void ConfigRewrite::copy(std::string_view bytes) {
+    put(bytes);
+    if (!bytes.empty()) ownTextLast_ = false;
 }
 
 void ConfigRewrite::write(std::string_view text) {
-    if (writeFailed_ || text.empty()) return;
-    writeFailed_ = !platform::writeText(scratch_.get(), text.data(), text.size());
+    for (size_t start = 0; start < text.size();) {
+        const size_t newline = text.find('\n', start);
+        put(subview(text, start, newline == std::string_view::npos ? std::string_view::npos : newline - start));
+        if (newline == std::string_view::npos) break;
+        put(platform::textLineEnd());
+        start = newline + 1;
+    }
+    if (!text.empty()) ownTextLast_ = true;
 }
 
 bool ConfigRewrite::commit() {
+    if (!pieces_.tail().empty() && ownTextLast_) {
+        // New text ends where the loader's reading ends, at the Ctrl-Z. On a line of its own the
+        // Ctrl-Z stays one, after a line end; inside a line, the new text would cut that line in
+        // two, so the rewrite is refused.
+        if (!pieces_.tailStartsLine()) return false;
+        if (!atLineStart_) put(platform::textLineEnd());
+    }
+    put(pieces_.tail());
     if (writeFailed_ || !platform::flushToDisk(scratch_.get())) return false;
-    bool closed = platform::closeFile(scratch_.release());
-    config_.reset();
-    if (!closed || !platform::replaceFile(configPath_, scratchPath_)) return false;
+    if (!platform::closeFile(scratch_.release())) return false;
+    switch (platform::replaceFile(configPath_, scratchPath_)) {
+    case platform::ReplaceOutcome::Replaced: break;
+    // The file's own way: the new content copied back over it in place, under the same mutex.
+    // Not one step, but the scratch file holds the whole new content until the next edit.
+    case platform::ReplaceOutcome::TargetInUse:
+        if (!copyFileBytes(scratchPath_, configPath_)) {
+            // Whatever the failed copy left is put back to the content read at the start.
+            restoreBytes();
+            return false;
+        }
+        break;
+    case platform::ReplaceOutcome::Failed: return false;
+    }
     committed_ = true;
     return true;
+}
+
+void ConfigRewrite::restoreBytes() {
+    platform::File config(platform::openFile(configPath_, "wb"));
+    if (!config) return;
+    if (platform::writeText(config.get(), bytes_.data(), bytes_.count())) platform::flushToDisk(config.get());
 }
 
 bool emptyScratchFile(const char* scratchPath) {
@@ -42,16 +113,19 @@ bool emptyScratchFile(const char* scratchPath) {
     return static_cast<bool>(scratch);
 }
 
-bool copyConfigToScratch(const char* configPath, const char* scratchPath) {
-    platform::File config(platform::openFile(configPath, "r"));
-    platform::File scratch(platform::openFile(scratchPath, "w"));
-    if (!config || !scratch) return false;
-    char piece[kLinePieceSize];
-    bool ok = true;
-    while (ok && platform::readPiece(config.get(), piece, sizeof piece)) {
-        ok = platform::writeText(scratch.get(), piece, std::char_traits<char>::length(piece));
+bool copyFileBytes(const char* fromPath, const char* toPath) {
+    platform::File from(platform::openFile(fromPath, "rb"));
+    if (!from) return false;
+    platform::File to(platform::openFile(toPath, "wb"));
+    if (!to) return false;
+    char chunk[kReadChunk];
+    for (;;) {
+        size_t got = 0;
+        if (!platform::readBytes(from.get(), chunk, sizeof chunk, got)) return false;
+        if (got == 0) break;
+        if (!platform::writeText(to.get(), chunk, got)) return false;
     }
-    return ok && platform::flushToDisk(scratch.get()) && platform::closeFile(scratch.release());
+    return platform::flushToDisk(to.get()) && platform::closeFile(to.release());
 }
 
 } // namespace zyn::config

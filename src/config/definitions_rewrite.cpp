@@ -39,48 +39,47 @@ EditOutcome rewriteDefinitions(const char* configPath, const char* scratchPath, 
     if (!rewrite.configExisted() && edit.remove != nullptr) return EditOutcome::LineNotFound;
 
     const ExchangeName appended = edit.append != nullptr ? nameOf(*edit.append) : ExchangeName{};
-    char piece[kLinePieceSize];
+    FilePiece piece;
     bool fileHadContent = false;
     bool inDefinitions = false;
     bool seenCountedLine = false;
     bool removed = false;
     bool droppingRestOfLine = false; // the removed line was longer than one piece
-    bool pendingLineEnd = false;     // the line end of the last definitions-section piece, not yet written
+    // The line end of the last definitions-section piece, as it is on disk, not yet written.
+    std::string_view pendingLineEnd;
     while (rewrite.readPiece(piece)) {
-        std::string_view text(piece);
         fileHadContent = true;
         if (!inDefinitions) {
-            rewrite.write(text);
-            inDefinitions = text.find(kDefinitionsMarker) != std::string_view::npos;
+            rewrite.copy(piece.content);
+            rewrite.copy(piece.terminator);
+            inDefinitions = piece.view.find(kDefinitionsMarker) != std::string_view::npos;
             continue;
         }
-        const bool endsLine = !text.empty() && text.back() == '\n';
-        std::string_view content = endsLine ? subview(text, 0, text.size() - 1) : text;
         if (droppingRestOfLine) {
-            droppingRestOfLine = !endsLine;
-            pendingLineEnd = endsLine;
+            droppingRestOfLine = !piece.endsLine();
+            pendingLineEnd = piece.terminator;
             continue;
         }
-        const bool counted = classifyDefinitionLine(content) == DefinitionLineKind::Counted;
-        if (counted && !removed && edit.remove != nullptr && carriesExchange(content, *edit.remove)) {
+        const std::string_view text = piece.view;
+        const bool counted = classifyDefinitionLine(text) == DefinitionLineKind::Counted;
+        if (counted && !removed && edit.remove != nullptr && carriesExchange(text, *edit.remove)) {
             removed = true;
             // The first definition leaves its line end behind; any other goes with the line end
             // before it, so the file's last line keeps having none.
-            if (!seenCountedLine && pendingLineEnd) rewrite.write("\n");
-            pendingLineEnd = endsLine;
-            droppingRestOfLine = !endsLine;
+            if (!seenCountedLine) rewrite.copy(pendingLineEnd);
+            pendingLineEnd = piece.terminator;
+            droppingRestOfLine = !piece.endsLine();
             seenCountedLine = true;
             continue;
         }
-        if (counted && edit.append != nullptr && answersToAppended(content, edit, appended))
-            return EditOutcome::Duplicate;
+        if (counted && edit.append != nullptr && answersToAppended(text, edit, appended)) return EditOutcome::Duplicate;
         seenCountedLine = seenCountedLine || counted;
-        if (pendingLineEnd) rewrite.write("\n");
-        rewrite.write(content);
-        pendingLineEnd = endsLine;
+        rewrite.copy(pendingLineEnd);
+        rewrite.copy(piece.content);
+        pendingLineEnd = piece.terminator;
     }
     if (edit.remove != nullptr && !removed) return EditOutcome::LineNotFound;
-    if (pendingLineEnd) rewrite.write("\n");
+    rewrite.copy(pendingLineEnd);
     if (edit.append != nullptr) {
         // A definition appended where the loader would never look for it would be lost.
         if (!inDefinitions) {

@@ -52,41 +52,59 @@ bool checkAndStoreNumbers(ServiceParams& stored, const ServiceConfigParams& para
     return true;
 }
 
-void writeNewHeader(ConfigRewrite& rewrite, ServiceParams& stored, const ServiceConfigParams& params, int addresses) {
+// The new keys, each line after a line end of its own. `separated`: the kept lines end in an
+// empty line already, which then stands for the first line end, so that repeated settings
+// keep one empty line in front of the keys rather than adding one each.
+void writeNewHeader(ConfigRewrite& rewrite, ServiceParams& stored, const ServiceConfigParams& params, int addresses,
+                    bool separated) {
     std::memset(stored.multicast, 0, sizeof stored.multicast);
     stored.multicastCount = 0;
     char line[kWrittenLineCapacity];
+    auto write = [&](size_t length) {
+        const size_t skip = separated && length != 0 ? 1 : 0; // every written line starts with "\n"
+        rewrite.write({line + skip, length - skip});
+        separated = false;
+    };
     for (int i = 0; i < addresses; ++i) {
-        rewrite.write({line, formatMulticastLine(line, params.multicast[i])});
+        write(formatMulticastLine(line, params.multicast[i]));
         std::memcpy(stored.multicast[i], params.multicast[i], kMulticastTextSize);
         ++stored.multicastCount;
     }
-    rewrite.write({line, formatHeaderNumbers(line, stored)});
+    write(formatHeaderNumbers(line, stored));
+}
+
+void copyPiece(ConfigRewrite& rewrite, const FilePiece& piece) {
+    rewrite.copy(piece.content);
+    rewrite.copy(piece.terminator);
 }
 
 // Streams the new zyn.ini: the lines before the first key line, the new keys, the marker, and
-// everything after the old marker.
+// everything after the old marker, these copied byte for byte.
 void writeRewrittenFile(ConfigRewrite& rewrite, ServiceParams& stored, const ServiceConfigParams& params,
                         int addresses) {
-    char piece[kLinePieceSize];
+    FilePiece piece;
     bool stoppedAtKey = false;
+    bool atLineStart = true;
+    bool endsInEmptyLine = false;
     while (rewrite.readPiece(piece)) {
-        if (isKeyLineExactCase(piece)) {
+        if (isKeyLineExactCase(piece.view)) {
             stoppedAtKey = true;
             break;
         }
-        rewrite.write(piece);
+        copyPiece(rewrite, piece);
+        endsInEmptyLine = atLineStart && piece.content.empty() && piece.endsLine();
+        atLineStart = piece.endsLine();
     }
-    writeNewHeader(rewrite, stored, params, addresses);
+    writeNewHeader(rewrite, stored, params, addresses, endsInEmptyLine);
     // The old header is dropped up to and including its marker line.
-    if (stoppedAtKey && std::strstr(piece, kDefinitionsMarker.data()) == nullptr) {
-        while (rewrite.readPiece(piece) && std::strstr(piece, kDefinitionsMarker.data()) == nullptr) {
+    if (stoppedAtKey && piece.view.find(kDefinitionsMarker) == std::string_view::npos) {
+        while (rewrite.readPiece(piece) && piece.view.find(kDefinitionsMarker) == std::string_view::npos) {
         }
     }
     rewrite.write(kDefinitionsMarker);
     rewrite.write("\n");
     while (rewrite.readPiece(piece))
-        rewrite.write(piece);
+        copyPiece(rewrite, piece);
 }
 
 } // namespace
@@ -124,7 +142,7 @@ int32_t setServiceConfigParams(core::LibraryState& state, const ServiceConfigPar
         if (!rewrite.commit()) return ZYN_E_FAILED;
     }
     // The scratch file keeps a copy of the new configuration until the next edit.
-    copyConfigToScratch(state.configPath, scratchPath);
+    copyFileBytes(state.configPath, scratchPath);
     return ZYN_OK;
 }
 

@@ -145,22 +145,35 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
 
 // ---- files ---------------------------------------------------------------------------------
 
-// A text-mode file: "\n" in memory is the platform's line end on disk, and a CR LF pair on disk
-// reads as "\n" whichever platform wrote it.
+// Files of the C library. In the text modes "r" and "w", "\n" in memory is the platform's line
+// end on disk, a CR LF pair on disk reads as "\n" whichever platform wrote it, and a Ctrl-Z byte
+// ends what a read sees, as the C library of the system has it. The binary modes "rb" and "wb"
+// move every byte as it is: the rewrites of zyn.ini copy what they do not change that way.
 using FileHandle = void*;
 
-// Modes are the C library's text modes "r" and "w". Null on failure.
+// Null on failure.
 FileHandle openFile(const char* path, const char* mode);
 // Reads one piece as fgets does: up to the next "\n" (kept) or capacity - 1 characters. False at end.
 bool readPiece(FileHandle file, char* buffer, int capacity);
+// Reads up to `capacity` bytes into `buffer`; `got` is 0 at the end. False on a read error.
+bool readBytes(FileHandle file, void* buffer, size_t capacity, size_t& got);
 bool writeText(FileHandle file, const char* text, size_t length);
+// The bytes a text-mode "\n" becomes on this platform's disk, for text written in binary mode.
+const char* textLineEnd();
 // Flushes the C library's buffer and asks the system to put the data on disk.
 bool flushToDisk(FileHandle file);
 // False when the final flush failed.
 bool closeFile(FileHandle file);
+
+enum class ReplaceOutcome {
+    Replaced,
+    TargetInUse, // another program holds the target open without sharing its deletion
+    Failed,
+};
 // Puts `replacement` in the place of `target` in one step: afterwards `target` names either its
-// old or its new content, never a mixture. `target` need not exist.
-bool replaceFile(const char* target, const char* replacement);
+// old or its new content, never a mixture. `target` need not exist. Nothing changes unless the
+// outcome is Replaced.
+ReplaceOutcome replaceFile(const char* target, const char* replacement);
 bool fileExists(const char* path);
 
 } // namespace zyn::platform

@@ -438,9 +438,15 @@ std::string hostPath(const char* path) {
 
 FileHandle openFile(const char* path, const char* mode) {
     if (world().shouldFail(Op::FileOpen)) return nullptr;
-    std::string binaryMode = std::string(mode) + "b";
-    FILE* file = std::fopen(hostPath(path).c_str(), binaryMode.c_str());
-    if (file != nullptr) world().openFiles_.insert(file);
+    const std::string_view given(mode);
+    const bool text = given.find('b') == std::string_view::npos;
+    // Text on disk is the host's: "\n" stays "\n"; the reads below give it the system's meaning.
+    const std::string hostMode = text ? std::string(given) + "b" : std::string(given);
+    FILE* file = std::fopen(hostPath(path).c_str(), hostMode.c_str());
+    if (file != nullptr) {
+        world().openFiles_.insert(file);
+        if (text) world().textFiles_.insert(file);
+    }
     return file;
 }
 
@@ -452,6 +458,11 @@ bool readPiece(FileHandle file, char* buffer, int capacity) {
     while (length < capacity - 1) {
         int c = std::fgetc(stream);
         if (c == EOF) break;
+        // The system's C library ends a text-mode read at a Ctrl-Z, and every read after it.
+        if (c == 0x1A && world().textFiles_.count(file) != 0) {
+            std::fseek(stream, 0, SEEK_END);
+            break;
+        }
         if (c == '\r') {
             int next = std::fgetc(stream);
             if (next == '\n') {
@@ -467,6 +478,16 @@ bool readPiece(FileHandle file, char* buffer, int capacity) {
     return length > 0;
 }
 
+bool readBytes(FileHandle file, void* buffer, size_t capacity, size_t& got) {
+    got = 0;
+    if (world().shouldFail(Op::FileRead)) return false;
+    FILE* stream = static_cast<FILE*>(file);
+    got = std::fread(buffer, 1, capacity, stream);
+    return got == capacity || std::ferror(stream) == 0;
+}
+
+const char* textLineEnd() { return "\n"; }
+
 bool writeText(FileHandle file, const char* text, size_t length) {
     if (world().shouldFail(Op::FileWrite)) return false;
     return std::fwrite(text, 1, length, static_cast<FILE*>(file)) == length;
@@ -479,6 +500,7 @@ bool flushToDisk(FileHandle file) {
 
 bool closeFile(FileHandle file) {
     bool failed = world().shouldFail(Op::FileClose);
+    world().textFiles_.erase(file);
     if (world().openFiles_.erase(file) == 0) {
         world().errors.push_back("close of a file that is not open");
         return false;
@@ -486,9 +508,13 @@ bool closeFile(FileHandle file) {
     return std::fclose(static_cast<FILE*>(file)) == 0 && !failed;
 }
 
-bool replaceFile(const char* target, const char* replacement) {
-    if (world().shouldFail(Op::FileReplace)) return false;
-    return std::rename(hostPath(replacement).c_str(), hostPath(target).c_str()) == 0;
+ReplaceOutcome replaceFile(const char* target, const char* replacement) {
+    if (world().shouldFail(Op::FileReplace)) return ReplaceOutcome::Failed;
+    if (world().configHeldOpen && std::filesystem::path(hostPath(target)) == world().iniPath()) {
+        return ReplaceOutcome::TargetInUse;
+    }
+    return std::rename(hostPath(replacement).c_str(), hostPath(target).c_str()) == 0 ? ReplaceOutcome::Replaced
+                                                                                     : ReplaceOutcome::Failed;
 }
 
 bool fileExists(const char* path) { return std::filesystem::exists(hostPath(path)); }

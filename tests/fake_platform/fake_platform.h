@@ -149,6 +149,8 @@ public:
 
     // ---- files
     int openFiles() const { return static_cast<int>(openFiles_.size()); }
+    // Another program holds zyn.ini open as an ordinary reader: a rename over it is refused.
+    bool configHeldOpen = false;
 
     // Misuse seen by the fake (a handle closed twice, an unknown handle): tests expect none.
     std::vector<std::string> errors;
@@ -163,6 +165,7 @@ public:
     HandleRecord* lookup(platform::Handle handle);
     void dropHandle(platform::Handle handle);
     std::set<void*> openFiles_;
+    std::set<void*> textFiles_; // of openFiles_, those opened in a text mode
 
 private:
     int calls_[static_cast<int>(Op::Count_)] = {};

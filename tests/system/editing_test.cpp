@@ -26,7 +26,9 @@
 #include "support/clean_machine.h"
 #include "support/config_editor_process.h"
 #include "support/config_editor_protocol.h"
+#include "peer/peer_protocol.h"
 #include "support/loaded_library.h"
+#include "support/peer_process.h"
 #include "support/test_paths.h"
 #include "support/zyn_ini.h"
 #include "trvzyn32.h"
@@ -36,6 +38,7 @@ namespace {
 using zyn::test_support::exchangeDef;
 
 using namespace zyn::test;
+using namespace std::string_literals;
 namespace editor = zyn::editor;
 using Clock = std::chrono::steady_clock;
 
@@ -416,9 +419,10 @@ TEST_P(FailedRewriteTest, LeavesZynIniUnchanged) {
 // reading and writing but not deletion: no new content can take its place while it is open.
 class HeldOpenZynIni {
 public:
+    // Shares reading only: neither a rename over the file nor a copy into it can take place.
     HeldOpenZynIni()
-        : file_(CreateFileA(zynIniPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        : file_(CreateFileA(zynIniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {
         if (!file_) throwLastError("CreateFileA " + zynIniPath());
     }
     void close() { file_.reset(); }
@@ -440,6 +444,32 @@ TEST_F(EditedFileTest, ReplacementThatFailsLeavesZynIniUnchanged) {
     const std::vector<std::string> leftBehind = filesLeftBehind(filesBefore);
     EXPECT_EQ(leftBehind.size(), 0u) << "files the failed rewrite left in the Windows directory, e.g. "
                                      << firstOf(leftBehind);
+    EXPECT_EQ(library.count(), 2);
+}
+
+// Another program reads zyn.ini through the C library the whole time: the rename over it is
+// refused, and the new content is copied back over the file in place.
+TEST_F(EditedFileTest, FileHeldOpenByAReaderIsRewrittenInPlace) {
+    ZynIni ini(kEditedIni);
+    Library library;
+    PeerProcess reader("hold-open " + zynIniPath() + " 2500");
+    ASSERT_EQ(reader.readLine(), zyn::peer::kHeldLine);
+    EXPECT_EQ(library.add(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)), ZYN_OK);
+    EXPECT_EQ(zynIniBytes(), onDisk(kEditedIni) + "\r\n7\t8\t1\tNODE7\tGROUP\tM,E=7");
+    EXPECT_EQ(library.count(), 3);
+    EXPECT_EQ(reader.wait(), static_cast<DWORD>(zyn::peer::kPeerOk));
+}
+
+// The system's text mode reads no further than a Ctrl-Z and its string functions no further
+// than a NUL; a rewrite keeps both, and every byte around them, where they stand.
+TEST_F(EditedFileTest, NulAndCtrlZSurviveARewrite) {
+    const std::string seen = "; h\n[EXCHANGE_DEFS]\n1\t10\t1\tA\tX\tM,E=1\n# c"s + '\0' + "d\n";
+    const std::string unseen = "\x1A\n2\t10\t1\tB\tX\tM,E=2\n";
+    ZynIni ini(seen + unseen);
+    Library library;
+    ASSERT_EQ(library.count(), 1) << "the loader stops at the Ctrl-Z";
+    EXPECT_EQ(library.add(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)), ZYN_OK);
+    EXPECT_EQ(zynIniBytes(), onDisk(seen) + "\r\n7\t8\t1\tNODE7\tGROUP\tM,E=7\r\n" + onDisk(unseen));
     EXPECT_EQ(library.count(), 2);
 }
 
@@ -583,7 +613,7 @@ const ParameterSettingCase kParameterSettings[] = {
 INSTANTIATE_TEST_SUITE_P(Files, ParameterSettingTest, ::testing::ValuesIn(kParameterSettings),
                          [](const ::testing::TestParamInfo<ParameterSettingCase>& info) { return info.param.name; });
 
-TEST_F(EditedFileTest, RepeatedSettingAddsAnEmptyLineAndAnAdditionEmptiesTheScratchFile) {
+TEST_F(EditedFileTest, RepeatedSettingKeepsOneEmptyLineAndAnAdditionEmptiesTheScratchFile) {
     ZynIni ini("; head\nMAX_EXCHANGE_SIZE = 200\n[EXCHANGE_DEFS]\n1\t100\t1\tNODE1\tGROUP\tM,E=1");
     Library library;
     const ServiceConfigParams values = params({"224.0.7.2"}, 300, 40, 8, 0);
@@ -591,13 +621,13 @@ TEST_F(EditedFileTest, RepeatedSettingAddsAnEmptyLineAndAnAdditionEmptiesTheScra
                              "MAX_DYNAMIC_EXCHANGES = 8\nEXCH_MAP = 0\n[EXCHANGE_DEFS]\n1\t100\t1\tNODE1\tGROUP\tM,E=1";
     ASSERT_EQ(library.setParams(values), ZYN_OK);
     EXPECT_EQ(zynIniBytes(), onDisk(std::string("; head\n") + kKeys));
-    // The empty line the first setting wrote before the keys now stands before the first key line.
+    // The empty line the first setting wrote before the keys stands for the next one's too.
     ASSERT_EQ(library.setParams(values), ZYN_OK);
-    EXPECT_EQ(zynIniBytes(), onDisk(std::string("; head\n\n") + kKeys));
+    EXPECT_EQ(zynIniBytes(), onDisk(std::string("; head\n") + kKeys));
     EXPECT_EQ(scratchBytes(), zynIniBytes());
 
     ASSERT_EQ(library.add(exchangeDef(2, 8, 1, "NODE2", "GROUP", 1, 0, 2)), ZYN_OK);
-    EXPECT_EQ(zynIniBytes(), onDisk(std::string("; head\n\n") + kKeys + "\n2\t8\t1\tNODE2\tGROUP\tM,E=2"));
+    EXPECT_EQ(zynIniBytes(), onDisk(std::string("; head\n") + kKeys + "\n2\t8\t1\tNODE2\tGROUP\tM,E=2"));
     EXPECT_EQ(scratchBytes(), "");
 }
 

@@ -88,7 +88,7 @@ const Kind kKinds[] = {
     {Op::FileReplace,
      [](FakeWorld& w) {
          closeFile(openForWriting(w));
-         return replaceFile(w.iniPath().c_str(), file(w, "f.ini").c_str());
+         return replaceFile(w.iniPath().c_str(), file(w, "f.ini").c_str()) == ReplaceOutcome::Replaced;
      }},
     {Op::ExpandWindir,
      [](FakeWorld&) {

@@ -19,6 +19,13 @@ bool readPiece(FileHandle file, char* buffer, int capacity) {
     return std::fgets(buffer, capacity, stream(file)) != nullptr;
 }
 
+bool readBytes(FileHandle file, void* buffer, size_t capacity, size_t& got) {
+    got = std::fread(buffer, 1, capacity, stream(file));
+    return got == capacity || std::ferror(stream(file)) == 0;
+}
+
+const char* textLineEnd() { return "\r\n"; }
+
 bool writeText(FileHandle file, const char* text, size_t length) {
     return std::fwrite(text, 1, length, stream(file)) == length;
 }
@@ -42,19 +49,22 @@ void copyAccessRights(const char* from, const char* to) {
 }
 } // namespace
 
-bool replaceFile(const char* target, const char* replacement) {
+ReplaceOutcome replaceFile(const char* target, const char* replacement) {
     // A rename over the target is the one step that never leaves the target missing or torn;
     // ReplaceFile is not one step everywhere (it may move the target away first).
     copyAccessRights(target, replacement);
     for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
-        if (MoveFileExA(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (MoveFileExA(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return ReplaceOutcome::Replaced;
+        }
         DWORD error = GetLastError();
         if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION) {
-            return false;
+            return ReplaceOutcome::Failed;
         }
         Sleep(kReplaceRetryMilliseconds);
     }
-    return false;
+    // An ordinary reader (the C library's fopen) shares reading and writing but not deletion.
+    return ReplaceOutcome::TargetInUse;
 }
 
 bool fileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }

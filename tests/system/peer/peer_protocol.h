@@ -8,6 +8,7 @@
 //                                  (released), 4 timed out; 1 when there is no such mutex
 //   hold-mutex NAME MS             takes the mutex, prints "held", holds it MS ms, releases it
 //   exit-holding NAME              takes the mutex, prints "held", ends without releasing it
+//   hold-open PATH MS              opens the file with fopen "r", prints "held", closes it after MS ms
 //
 // Any failure not listed ends with kPeerFailed and a message on stderr.
 #pragma once

@@ -99,6 +99,17 @@ int exitHolding(const char* name) {
     return kPeerFailed;
 }
 
+// Holds the file open as an ordinary reader does (the C library's fopen shares reading and
+// writing, not deletion).
+int holdOpen(const char* path, DWORD milliseconds) {
+    std::FILE* file = std::fopen(path, "r");
+    if (file == nullptr) return fail("fopen");
+    printLine(kHeldLine);
+    Sleep(milliseconds);
+    std::fclose(file);
+    return kPeerOk;
+}
+
 unsigned long number(const char* text) { return std::strtoul(text, nullptr, 10); }
 
 } // namespace
@@ -111,6 +122,7 @@ int main(int argc, char** argv) {
     if (command == "wait-mutex" && argc == 4) return waitMutex(argv[2], number(argv[3]));
     if (command == "hold-mutex" && argc == 4) return holdMutex(argv[2], number(argv[3]));
     if (command == "exit-holding" && argc == 3) return exitHolding(argv[2]);
+    if (command == "hold-open" && argc == 4) return holdOpen(argv[2], number(argv[3]));
     std::fprintf(stderr, "zyn_test_peer: unknown command; see peer_protocol.h\n");
     return kPeerFailed;
 }
