@@ -67,14 +67,20 @@ int32_t reload(FakeWorld&) {
     return result;
 }
 
-int32_t setParameters(FakeWorld&) {
+// zyn.ini holds its old content or its new one, never anything else, and the old one exactly
+// when the rewrite did not answer 3.
+int32_t setParameters(FakeWorld& w) {
     ServiceConfigParams p;
     std::memset(&p, 0, sizeof p);
     std::strcpy(p.multicast[0], "224.0.7.1");
     p.maxExchangeSize = 200;
     p.maxStaticExchanges = 8;
     p.maxDynamicExchanges = 16;
-    return ZYN_SetServiceConfigParams(p);
+    const int32_t result = ZYN_SetServiceConfigParams(p);
+    const std::string rewritten = "# site\n\nMULTICAST = 224.0.7.1\nMAX_EXCHANGE_SIZE = 200\nMAX_STATIC_EXCHANGES = 8\n"
+                                  "MAX_DYNAMIC_EXCHANGES = 16\nEXCH_MAP = 0\n[EXCHANGE_DEFS]\n1 10 1 a g\n2 10 1 b g\n";
+    EXPECT_EQ(w.readIni(), result == ZYN_OK ? rewritten : std::string(kIni));
+    return result;
 }
 
 int32_t startService(FakeWorld&) { return ZYN_StartService(); }
@@ -92,8 +98,6 @@ const FaultSweep kSweeps[] = {
      reload,
      {ZYN_OK, ZYN_E_FAILED},
      {Op::Allocate, Op::CreateMutex, Op::WaitMutex, Op::ReleaseMutex, Op::FileOpen, Op::FileRead, Op::FileClose}},
-    // A read that fails part-way counts as the end of the file here, so only answers and leaks
-    // are checked, not what the file holds afterwards.
     {"parameter rewrite",
      loadedWithServiceStopped,
      setParameters,
