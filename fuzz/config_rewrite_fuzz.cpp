@@ -82,8 +82,8 @@ bool changedAsItMayBe(std::string_view before, std::string_view after, int32_t r
     return true;
 }
 
-// Whether `after` is `before` without one of its lines: the line with its own line end, the
-// line with the line end before it, or only the line's text (the first definition leaves its
+// Whether `after` is `before` without one of the loader's lines: the line with its own line end,
+// the line with the line end before it, or only the line's text (the first definition leaves its
 // line end behind).
 bool isBeforeLessOneLine(std::string_view before, std::string_view after) {
     for (size_t start = 0; start < before.size();) {
@@ -100,6 +100,11 @@ bool isBeforeLessOneLine(std::string_view before, std::string_view after) {
         if (newline != std::string_view::npos && without(start, end + 1)) return true;
         if (start > 0 && without(lineEndBefore, textEnd)) return true;
         if (without(start, textEnd)) return true;
+        // The loader's lines are pieces of at most 127 characters: a definition can be the rest of
+        // a longer line, which then goes from where its piece begins.
+        for (size_t piece = start + 127; piece < textEnd; piece += 127) {
+            if (without(piece, textEnd)) return true;
+        }
         if (newline == std::string_view::npos) break;
         start = newline + 1;
     }
