@@ -24,6 +24,7 @@ CLI::Option* addJsonFlag(CLI::App& command, bool& json);
 
 // One function per family, each in its own file.
 void addStatusCommand(CLI::App& app, Action& chosen);
-void addDefinitionCommands(CLI::App& app, Action& chosen); // list, show
+void addDefinitionCommands(CLI::App& app, Action& chosen); // list, show, add, delete, change
+void addParamsCommand(CLI::App& app, Action& chosen);
 
 } // namespace zynctl

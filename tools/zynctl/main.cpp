@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     Action chosen;
     addStatusCommand(app, chosen);
     addDefinitionCommands(app, chosen);
+    addParamsCommand(app, chosen);
 
     try {
         app.parse(argc, argv);
