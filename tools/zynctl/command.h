@@ -26,5 +26,6 @@ CLI::Option* addJsonFlag(CLI::App& command, bool& json);
 void addStatusCommand(CLI::App& app, Action& chosen);
 void addDefinitionCommands(CLI::App& app, Action& chosen); // list, show, add, delete, change
 void addParamsCommand(CLI::App& app, Action& chosen);
+void addDataCommands(CLI::App& app, Action& chosen); // get, put, watch
 
 } // namespace zynctl

@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     addStatusCommand(app, chosen);
     addDefinitionCommands(app, chosen);
     addParamsCommand(app, chosen);
+    addDataCommands(app, chosen);
 
     try {
         app.parse(argc, argv);
