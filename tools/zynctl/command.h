@@ -26,6 +26,7 @@ CLI::Option* addJsonFlag(CLI::App& command, bool& json);
 void addStatusCommand(CLI::App& app, Action& chosen);
 void addDefinitionCommands(CLI::App& app, Action& chosen); // list, show, add, delete, change
 void addParamsCommand(CLI::App& app, Action& chosen);
-void addDataCommands(CLI::App& app, Action& chosen); // get, put, watch
+void addDataCommands(CLI::App& app, Action& chosen);    // get, put, watch
+void addServiceCommands(CLI::App& app, Action& chosen); // service install|start|stop|reset|query
 
 } // namespace zynctl

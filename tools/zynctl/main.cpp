@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     addDefinitionCommands(app, chosen);
     addParamsCommand(app, chosen);
     addDataCommands(app, chosen);
+    addServiceCommands(app, chosen);
 
     try {
         app.parse(argc, argv);
