@@ -170,8 +170,9 @@ std::string describeChange(const ExchangeReading& before, const ExchangeReading&
         size_t last = after.data.size() - 1;
         while (before.data[last] == after.data[last])
             --last;
-        change += (change.empty() ? "" : "; ") + std::string("bytes ") + std::to_string(first) + "-" +
-                  std::to_string(last) + ": " + hexBytes(after.data.data() + first, last - first + 1);
+        const std::string where = first == last ? "byte " + std::to_string(first)
+                                                : "bytes " + std::to_string(first) + "-" + std::to_string(last);
+        change += (change.empty() ? "" : "; ") + where + ": " + hexBytes(after.data.data() + first, last - first + 1);
     }
     return change;
 }
