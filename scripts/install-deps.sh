@@ -12,6 +12,7 @@ have clang++ || need="$need clang"
 pkg_installed libclang-rt-14-dev || need="$need libclang-rt-14-dev"
 [ -d /usr/src/googletest ] || need="$need googletest"
 have i686-w64-mingw32-g++-posix || need="$need g++-mingw-w64-i686-posix mingw-w64-i686-dev"
+pkg_installed libcli11-dev || need="$need libcli11-dev"
 have ip || need="$need iproute2"
 have unshare || need="$need util-linux"
 if ! have wine || ! pkg_installed wine32:i386; then

@@ -1,0 +1,206 @@
+// zynctl_test.cpp - zynctl.exe as a person or a script uses it, against the reference service:
+// its output, its JSON, and its exit status, also for command lines it must refuse.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/clean_machine.h"
+#include "support/console_program.h"
+#include "support/json_syntax.h"
+#include "test_configurations.h"
+
+namespace {
+
+using namespace zyn::test;
+
+constexpr char kZynctl[] = "zynctl.exe";
+constexpr DWORD kExitFailure = 1;
+constexpr DWORD kExitUsage = 2;
+
+ConsoleRun zynctl(const std::string& arguments, const std::string& input = {}) {
+    return runConsoleProgram(kZynctl, arguments, input);
+}
+
+// gmock, whose matchers would say this, is not built here.
+::testing::AssertionResult contains(const std::string& text, const std::string& piece) {
+    if (text.find(piece) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << piece << "\" is not in:\n" << text;
+}
+
+::testing::AssertionResult startsWith(const std::string& text, const std::string& start) {
+    if (text.starts_with(start)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "does not start with \"" << start << "\":\n" << text;
+}
+
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Exit status 0, nothing on stderr, and one JSON document on stdout, which is returned.
+std::string jsonOf(const std::string& arguments) {
+    const ConsoleRun run = zynctl(arguments);
+    EXPECT_EQ(run.exitCode, 0u) << arguments << "\n" << run.err;
+    EXPECT_EQ(run.err, "") << arguments;
+    EXPECT_TRUE(isJsonDocument(run.out)) << arguments << " printed:\n" << run.out;
+    return run.out;
+}
+
+// Refused by the library: exit status 1, nothing on stdout, and the one line on stderr.
+void expectRefused(const std::string& arguments, const std::string& line) {
+    const ConsoleRun run = zynctl(arguments);
+    EXPECT_EQ(run.exitCode, kExitFailure) << arguments;
+    EXPECT_EQ(run.out, "") << arguments;
+    EXPECT_EQ(run.err, line + "\n") << arguments;
+}
+
+class ZynctlTest : public CleanMachineTest {
+protected:
+    void TearDown() override {
+        service_.reset();
+        ini_.reset();
+        CleanMachineTest::TearDown();
+    }
+    void writeIni(const char* content) { ini_.emplace(content); }
+    ReferenceService& installService(const std::string& switches = {}) { return service_.emplace(switches); }
+
+private:
+    std::optional<ZynIni> ini_;
+    std::optional<ReferenceService> service_;
+};
+
+TEST_F(ZynctlTest, BadArgumentsGiveTheUsageAndExitStatusTwoWithoutTouchingTheConfiguration) {
+    struct Row {
+        std::string arguments;
+        std::string reason; // in the first line on stderr
+    };
+    const std::vector<Row> rows = {
+        {"frobnicate", "'frobnicate' is not a command"},
+        {"get exchange_1@NODE1 --offset 12x", "--offset: '12x' is not a number"},
+        {"get exchange_1@NODE1 --count 4294967296", "--count: '4294967296' is not a number"},
+        {"watch exchange_1@NODE1 --interval 0", "--interval: 0 is out of range"},
+        {"put exchange_1@NODE1 --hex abc", "odd number of hex digits"},
+        {"put exchange_1@NODE1", "give the data in one way"},
+        {"delete exchange_1@" + std::string(90, 'N'), "longer than the 99 characters the record holds"},
+        {"add 1 8 1 " + std::string(32, 'N') + " GROUP", "longer than the 31 characters the record holds"},
+        {"add 1 8 x NODE1 GROUP", "THIRD: 'x' is not a signed 32-bit number"},
+        {"add 1 8 1 NODE1 GROUP --option X", "'X' is none of T, S, M, P=N, E=N"},
+        {"change exchange_1@NODE1 --option E=4", "the exchange id names the exchange"},
+        {"params --set MULTICAST=224.0.7.100000000", "longer than the 16 characters an entry holds"},
+        {"params --set NOSUCHKEY=1", "'NOSUCHKEY' is none of"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const ConsoleRun run = zynctl(row.arguments);
+        EXPECT_EQ(run.exitCode, kExitUsage);
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(startsWith(run.err, "zynctl: "));
+        EXPECT_TRUE(contains(run.err.substr(0, run.err.find('\n')), row.reason));
+        EXPECT_TRUE(contains(run.err, "Usage: zynctl"));
+    }
+    // An edit that had reached the library would have created the file.
+    EXPECT_FALSE(fileExists(zynIniPath()));
+}
+
+TEST_F(ZynctlTest, EveryCommandHasItsHelpAndTheToolItsVersion) {
+    for (const char* command :
+         {"status", "list", "show", "add", "delete", "change", "params", "get", "put", "watch", "service",
+          "service install", "service start", "service stop", "service reset", "service query"}) {
+        SCOPED_TRACE(command);
+        const ConsoleRun run = zynctl(std::string(command) + " --help");
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_TRUE(contains(run.out, std::string("Usage: zynctl ") + command));
+    }
+    const ConsoleRun version = zynctl("--version");
+    EXPECT_EQ(version.exitCode, 0u);
+    EXPECT_TRUE(startsWith(version.out, "zynctl "));
+}
+
+TEST_F(ZynctlTest, AgainstAStoppedServiceDataAndQueriesAreRefusedWhileTheConfigurationShows) {
+    writeIni(kFixedLayoutIni);
+    expectRefused("service start", "ZYN_StartService: -19 the service is not installed");
+    installService();
+    expectRefused("get exchange_1@NODE1", "ZYN_GetExchange: -21 the service is not running");
+    expectRefused("put exchange_1@NODE1 --hex 00", "ZYN_GetExchange: -21 the service is not running");
+    expectRefused("service query", "ZYN_GetNumberOfExchangesFromService: -21 the service is not running");
+
+    const std::string status = jsonOf("status --json");
+    EXPECT_TRUE(contains(status, "\"installed\": true"));
+    EXPECT_TRUE(contains(status, "\"running\": false"));
+    EXPECT_TRUE(contains(status, "\"namespace\": null"));
+    EXPECT_TRUE(contains(status, "\"MAX_EXCHANGE_SIZE\": 200"));
+    EXPECT_TRUE(contains(status, "\"exchanges\": 3"));
+    // The third definition line: producer node1 upper-cased, exchange id from E=40.
+    const std::string list = jsonOf("list --json");
+    EXPECT_TRUE(contains(list, "\"count\": 3"));
+    EXPECT_TRUE(contains(list, "\"name\": \"exchange_40@NODE1\""));
+}
+
+TEST_F(ZynctlTest, WithTheServiceRunningDataGoesInAndComesOut) {
+    writeIni(kFixedLayoutIni);
+    installService().start();
+    const ConsoleRun status = zynctl("status");
+    EXPECT_EQ(status.exitCode, 0u);
+    EXPECT_TRUE(contains(status.out, "installed, running"));
+    EXPECT_TRUE(contains(status.out, "plain names"));
+
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 --offset 4 --hex 68656c6c6f").exitCode, 0u);
+    // Data byte k of the service's pattern for exchange number 1 is 31 + k.
+    const std::string read = jsonOf("get exchange_1@NODE1 --count 12 --json");
+    EXPECT_TRUE(contains(read, "\"count\": 12"));
+    EXPECT_TRUE(contains(read, "\"data\": \"1f20212268656c6c6f28292a\""));
+    EXPECT_EQ(zynctl("get exchange_1@NODE1 --offset 4 --count 5 --raw").out, "hello");
+
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 -", "AB").exitCode, 0u);
+    EXPECT_EQ(zynctl("get exchange_1@NODE1 --count 2 --raw").out, "AB");
+    expectRefused("get exchange_1@NODE1 --offset 90 --count 11",
+                  "ZYN_GetExchange: -20 the byte range lies outside the exchange");
+
+    EXPECT_TRUE(contains(jsonOf("service query --json"), "\"count\": 3"));
+    EXPECT_EQ(zynctl("service stop").exitCode, 0u);
+    expectRefused("get exchange_1@NODE1", "ZYN_GetExchange: -21 the service is not running");
+}
+
+TEST_F(ZynctlTest, StatusNamesTheGlobalNamespaceOfAServiceInSessionZero) {
+    writeIni(kFixedLayoutIni);
+    installService("--global-names").start();
+    const std::string status = jsonOf("status --json");
+    EXPECT_TRUE(contains(status, "\"namespace\": \"global\""));
+    EXPECT_TRUE(contains(status, "\"section\": \"Global\\\\ZYN_MAP_1\""));
+    EXPECT_TRUE(contains(status, "\"exchangeMutex\": \"Global\\\\ZYN_MAP_1-00001\""));
+}
+
+TEST_F(ZynctlTest, WatchPrintsTheChangeThatAnotherWriterMakes) {
+    writeIni(kFixedLayoutIni);
+    installService().start();
+    ChildProcess watch(kZynctl, "watch exchange_1@NODE1 --interval 50 --count 1");
+    // The first line comes after the first reading: every change from here on is seen.
+    ASSERT_TRUE(contains(watch.readLine(), "exchange_1@NODE1: 100 bytes"));
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 --offset 2 --hex 0102").exitCode, 0u);
+    EXPECT_TRUE(contains(watch.readLine(), "bytes 2-3: 01 02"));
+    EXPECT_EQ(watch.wait(), 0u);
+}
+
+TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
+    const std::string params = jsonOf("params --set MAX_EXCHANGE_SIZE=256 --set MULTICAST=224.0.7.1,224.0.7.2 --json");
+    EXPECT_TRUE(contains(params, "\"MAX_EXCHANGE_SIZE\": 256"));
+    EXPECT_TRUE(contains(params, "\"224.0.7.2\""));
+    expectRefused("params --set MAX_EXCHANGE_SIZE=2000",
+                  "ZYN_SetServiceConfigParams: -11 a parameter is outside its bounds");
+
+    const ConsoleRun add = zynctl("add 3 16 1 NODE3 GROUP --option T,P=5510");
+    EXPECT_EQ(add.exitCode, 0u) << add.err;
+    EXPECT_EQ(add.out, "added exchange_3@NODE3\n");
+    expectRefused("add 3 16 1 NODE3 GROUP", "ZYN_AddStaticExchange: -23 the exchange name is already defined");
+
+    EXPECT_EQ(zynctl("change exchange_3@NODE3 --size 32").exitCode, 0u);
+    const std::string shown = jsonOf("show exchange_3@NODE3 --json");
+    EXPECT_TRUE(contains(shown, "\"size\": 32"));
+    EXPECT_TRUE(contains(shown, "\"flags\": \"MT\""));
+    EXPECT_TRUE(contains(shown, "\"p\": 5510"));
+
+    EXPECT_EQ(zynctl("delete exchange_3@node3").exitCode, 0u);
+    EXPECT_TRUE(contains(jsonOf("list --json"), "\"count\": 0"));
+}
+
+} // namespace

@@ -1,0 +1,223 @@
+// data_commands.cpp - an exchange's live data: `get`, `put` and `watch`.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "arguments.h"
+#include "command.h"
+#include "exchange_io.h"
+#include "failure.h"
+#include "json.h"
+#include "text_output.h"
+
+namespace zynctl {
+
+namespace {
+
+std::string statusText(bool clear) { return clear ? "clear" : "set"; }
+
+void printReading(const std::string& name, uint32_t offset, const ExchangeReading& reading) {
+    std::printf("%s: %s bytes from offset %u, status %s\n", name.c_str(), std::to_string(reading.data.size()).c_str(),
+                static_cast<unsigned>(offset), statusText(reading.statusClear).c_str());
+    std::string words;
+    for (uint32_t word : headerWords(reading.header))
+        words += " " + hexWord(word);
+    std::printf("header:%s\n", words.c_str());
+    printHexDump(reading.data.data(), reading.data.size(), offset);
+}
+
+Json readingJson(const std::string& name, uint32_t offset, const ExchangeReading& reading) {
+    Json::Array words;
+    for (uint32_t word : headerWords(reading.header))
+        words.emplace_back(word);
+    return Json::Object{
+        {"name", name},
+        {"offset", offset},
+        {"count", reading.data.size()},
+        {"statusClear", reading.statusClear},
+        {"header", std::move(words)},
+        {"data", hexString(reading.data.data(), reading.data.size())},
+    };
+}
+
+// Binary mode, or the C runtime would turn every 0x0a into 0x0d 0x0a on the way out.
+void writeRaw(const std::vector<uint8_t>& data) {
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0)
+        throw Failure("zynctl get: cannot write the data to standard output");
+}
+
+std::vector<uint8_t> readAll(FILE* file, const std::string& what) {
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    if (std::ferror(file)) throw Failure("zynctl put: cannot read " + what);
+    if (bytes.size() > std::numeric_limits<uint32_t>::max())
+        throw Failure("zynctl put: " + what + " holds more bytes than an exchange can");
+    return bytes;
+}
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+std::vector<uint8_t> readFile(const std::string& path) {
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) throw Failure("zynctl put: cannot open " + path + ": " + std::strerror(errno));
+    return readAll(file.get(), path);
+}
+
+std::vector<uint8_t> readStandardInput() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    return readAll(stdin, "standard input");
+}
+
+void addGetCommand(CLI::App& app, Action& chosen) {
+    struct Arguments {
+        std::string name;
+        uint32_t offset = 0;
+        std::optional<uint32_t> count;
+        bool raw = false;
+        bool json = false;
+    };
+    auto args = std::make_shared<Arguments>();
+    CLI::App* get =
+        addCommand(app, chosen, "get", "read an exchange's data with its status and 32-byte page header", [args] {
+            const ExchangeReading reading = readExchange(args->name, args->offset, args->count);
+            if (args->raw)
+                writeRaw(reading.data);
+            else if (args->json)
+                printJson(readingJson(args->name, args->offset, reading));
+            else
+                printReading(args->name, args->offset, reading);
+        });
+    addExchangeName(*get, args->name);
+    addUnsigned(*get, "--offset", args->offset, "first data byte (default 0)");
+    addUnsigned(*get, "--count", args->count, "bytes to read (default: to the end of the data)");
+    CLI::Option* raw = get->add_flag("--raw", args->raw, "write only the data bytes to stdout, for pipes");
+    addJsonFlag(*get, args->json)->excludes(raw);
+}
+
+void addPutCommand(CLI::App& app, Action& chosen) {
+    struct Arguments {
+        std::string name;
+        uint32_t offset = 0;
+        std::optional<std::vector<uint8_t>> hex;
+        std::optional<std::string> file;
+        std::optional<std::string> standardInput; // "-"
+        WriterWords words;
+    };
+    auto args = std::make_shared<Arguments>();
+    auto run = [args] {
+        const std::vector<uint8_t> data = args->hex    ? *args->hex
+                                          : args->file ? readFile(*args->file)
+                                                       : readStandardInput();
+        writeExchange(args->name, args->offset, data, args->words);
+        std::printf("%s: wrote %s bytes at offset %u\n", args->name.c_str(), std::to_string(data.size()).c_str(),
+                    static_cast<unsigned>(args->offset));
+    };
+    auto check = [args] {
+        const int sources = (args->hex ? 1 : 0) + (args->file ? 1 : 0) + (args->standardInput ? 1 : 0);
+        if (sources != 1) throw CLI::ValidationError("put", "give the data in one way: --hex HEX, --file F or -");
+    };
+    CLI::App* put = addCommand(app, chosen, "put", "write data into an exchange", run, check);
+    addExchangeName(*put, args->name);
+    put->add_option_function<std::string>(
+           "SOURCE",
+           [args](const std::string& text) {
+               if (text != "-") throw CLI::ValidationError("SOURCE", "only - (standard input) may stand here");
+               args->standardInput = text;
+           },
+           "- to read the data from standard input")
+        ->type_name("-");
+    addUnsigned(*put, "--offset", args->offset, "first data byte to write (default 0)");
+    addHexBytes(*put, "--hex", args->hex, "the data as hex digits, two per byte: 68656c6c6f");
+    put->add_option_function<std::string>(
+           "--file", [args](const std::string& path) { args->file = path; }, "read the data from file F")
+        ->type_name("F");
+    addUnsigned(*put, "--word3", args->words.word3, "page header bytes 12-15 to store (default: kept as they are)");
+    addUnsigned(*put, "--word4", args->words.word4, "page header bytes 16-19 to store (default: kept as they are)");
+}
+
+// "12:00:01.250"
+std::string clockTime() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    return text;
+}
+
+// What changed from one reading to the next; empty when nothing did.
+std::string describeChange(const ExchangeReading& before, const ExchangeReading& after) {
+    std::string change;
+    if (before.statusClear != after.statusClear)
+        change = "status " + statusText(before.statusClear) + " -> " + statusText(after.statusClear);
+    size_t first = 0;
+    while (first < after.data.size() && before.data[first] == after.data[first])
+        ++first;
+    if (first < after.data.size()) {
+        size_t last = after.data.size() - 1;
+        while (before.data[last] == after.data[last])
+            --last;
+        const std::string where = first == last ? "byte " + std::to_string(first)
+                                                : "bytes " + std::to_string(first) + "-" + std::to_string(last);
+        change += (change.empty() ? "" : "; ") + where + ": " + hexBytes(after.data.data() + first, last - first + 1);
+    }
+    return change;
+}
+
+void watch(const std::string& name, uint32_t intervalMs, std::optional<uint32_t> changes) {
+    ExchangeReading last = readExchange(name, 0, std::nullopt);
+    std::printf("%s  %s: %s bytes, status %s; watching every %u ms\n", clockTime().c_str(), name.c_str(),
+                std::to_string(last.data.size()).c_str(), statusText(last.statusClear).c_str(),
+                static_cast<unsigned>(intervalMs));
+    // Whoever reads the other end of a pipe sees each line as it happens.
+    std::fflush(stdout);
+    for (uint32_t seen = 0; !changes || seen < *changes;) {
+        Sleep(intervalMs);
+        ExchangeReading now = readExchange(name, 0, last.data.size());
+        if (std::string change = describeChange(last, now); !change.empty()) {
+            std::printf("%s  %s\n", clockTime().c_str(), change.c_str());
+            std::fflush(stdout);
+            ++seen;
+        }
+        last = std::move(now);
+    }
+}
+
+void addWatchCommand(CLI::App& app, Action& chosen) {
+    struct Arguments {
+        std::string name;
+        uint32_t intervalMs = 500;
+        std::optional<uint32_t> count;
+    };
+    auto args = std::make_shared<Arguments>();
+    CLI::App* command = addCommand(app, chosen, "watch",
+                                   "print a line whenever an exchange's data or status changes, until interrupted",
+                                   [args] { watch(args->name, args->intervalMs, args->count); });
+    addExchangeName(*command, args->name);
+    addUnsigned(*command, "--interval", args->intervalMs, "milliseconds between two readings (default 500)", 1,
+                3600000);
+    addUnsigned(*command, "--count", args->count, "stop after K changes", 1);
+}
+
+} // namespace
+
+void addDataCommands(CLI::App& app, Action& chosen) {
+    addGetCommand(app, chosen);
+    addPutCommand(app, chosen);
+    addWatchCommand(app, chosen);
+}
+
+} // namespace zynctl

@@ -1,0 +1,36 @@
+// exchange_io.h - one read or write of an exchange's live data through the library, as `get`,
+// `put` and `watch` make them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "trvzyn32.h"
+
+namespace zynctl {
+
+struct ExchangeReading {
+    std::array<uint8_t, ZYN_PAGE_HEADER_SIZE> header{};
+    bool statusClear = false; // the exchange's status byte is 0
+    std::vector<uint8_t> data;
+};
+
+// The page header as the eight little-endian words it holds.
+std::array<uint32_t, ZYN_PAGE_HEADER_SIZE / 4> headerWords(const std::array<uint8_t, ZYN_PAGE_HEADER_SIZE>& header);
+
+// Reads `count` bytes from `offset`; without a count, the rest of the data from `offset`.
+ExchangeReading readExchange(const std::string& name, uint32_t offset, std::optional<uint32_t> count);
+
+// Header words 3 and 4 (bytes 12 to 19), which ZYN_PutExchange writes along with the data.
+struct WriterWords {
+    std::optional<uint32_t> word3;
+    std::optional<uint32_t> word4;
+};
+
+// Writes `data` from `offset`; the header words not given keep the values the page has now.
+void writeExchange(const std::string& name, uint32_t offset, const std::vector<uint8_t>& data, WriterWords words);
+
+} // namespace zynctl
