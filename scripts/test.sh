@@ -15,6 +15,7 @@ ctest --preset native
 sh scripts/fuzz.sh 15 >build/fuzz-smoke.log 2>&1 || { tail -n 30 build/fuzz-smoke.log; exit 1; }
 
 # Both DLLs from the same sources: TRVZYN32.dll for 32-bit programs, TRVZYN64.dll for 64-bit ones.
+# The win64 tree's cross-bitness tests start programs of the win32 tree, so both are built first.
 for preset in win32 win64; do
   cmake --preset $preset $werror >/dev/null
   cmake --build --preset $preset
