@@ -47,7 +47,7 @@ struct Library {
     template <typename F> F* get(const char* name) const {
         return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     }
-    void load() { module = LoadLibraryA("TRVZYN32.dll"); }
+    void load() { module = LoadLibraryA(ZYN_LIBRARY_FILE); }
     void unload() {
         FreeLibrary(module);
         module = nullptr;

@@ -1,6 +1,7 @@
-/* trvzyn32.h - public interface of TRVZYN32.dll, the library through which applications use
- * the local ZYN Service: its exchange configuration, the live exchange data and the service itself.
- * Usable from C and C++. Every function uses the standard Windows calling convention. */
+/* trvzyn32.h - public interface of TRVZYN32.dll (32-bit programs) and TRVZYN64.dll (64-bit
+ * programs), the libraries through which applications use the local ZYN Service: its exchange
+ * configuration, the live exchange data and the service itself. Usable from C and C++. Every
+ * function uses the standard Windows calling convention (on x64 the one convention there is). */
 #ifndef TRVZYN32_H
 #define TRVZYN32_H
 
@@ -59,7 +60,9 @@ typedef struct ExchangeDef {
     int32_t exchangeId;                    /* option E, defaults to exchangeNumber */
 } ExchangeDef;
 
-/* A caller's request for one exchange's data: 144 bytes on the 32-bit target. */
+/* A caller's request for one exchange's data. lengthPtr is a pointer, so the record has one
+ * layout per pointer size: 144 bytes in 32-bit programs; 152 bytes in 64-bit programs, where
+ * lengthPtr takes 8 bytes and header and statusClear move on by 4 (natural alignment). */
 typedef struct ExchangeAccess {
     char exchangeName[ZYN_EXCHANGE_NAME_SIZE]; /* "exchange_<id>@<producer>" */
     uint32_t offset;                           /* first data byte */
@@ -150,11 +153,16 @@ ZYN_STATIC_ASSERT(offsetof(ExchangeDef, exchangeId) == 88, "ExchangeDef.exchange
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, exchangeName) == 0, "ExchangeAccess.exchangeName");
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, offset) == 100, "ExchangeAccess.offset");
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, lengthPtr) == 104, "ExchangeAccess.lengthPtr");
-#if defined(_WIN32) && !defined(_WIN64)
-ZYN_STATIC_ASSERT(sizeof(void*) == 4, "the interface's pointers are 4 bytes");
+#if UINTPTR_MAX == 0xFFFFFFFFu
+ZYN_STATIC_ASSERT(sizeof(uint32_t*) == 4, "the interface's pointers are 4 bytes");
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, header) == 108, "ExchangeAccess.header");
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, statusClear) == 140, "ExchangeAccess.statusClear");
 ZYN_STATIC_ASSERT(sizeof(ExchangeAccess) == 144, "ExchangeAccess is 144 bytes");
+#else
+ZYN_STATIC_ASSERT(sizeof(uint32_t*) == 8, "the interface's pointers are 8 bytes");
+ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, header) == 112, "ExchangeAccess.header");
+ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, statusClear) == 144, "ExchangeAccess.statusClear");
+ZYN_STATIC_ASSERT(sizeof(ExchangeAccess) == 152, "ExchangeAccess is 152 bytes");
 #endif
 
 ZYN_STATIC_ASSERT(offsetof(ServiceConfigParams, multicast) == 0, "ServiceConfigParams.multicast");

@@ -1,21 +1,26 @@
 #!/bin/sh
-# The demo from a clean checkout: installs what is missing, builds the DLL, the reference
-# service, zynctl and the demo client, and runs under Wine, in the build's private prefix and in
-# a loopback-only network namespace: first a zynctl session (scripts/zynctl-session.sh), then
-# the client, which shows the same library called from a program of one's own.
+# The demo from a clean checkout: installs what is missing, builds both DLLs, the reference
+# service, zynctl and the demo client of each bitness, and runs under Wine, in the build's private
+# prefix and in a loopback-only network namespace: first a zynctl session
+# (scripts/zynctl-session.sh), then the 32-bit client, which shows the same library called from a
+# program of one's own and, while the service runs, hands one section to the 64-bit client.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target zynctl zyn_demo
-export WINEPREFIX="$PWD/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target zyn_demo
+# Wine shows the machine's root directory as drive Z:.
+partner="Z:$(printf '%s' "$PWD/build/win64/tools/demo/zyn_demo.exe" | tr / '\\')"
+export WINEPREFIX="$PWD/build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A wineserver started outside the namespace would carry the services outside it too.
 wineserver -k 2>/dev/null || true
 sh scripts/in-loopback-namespace.sh sh -c '
   status=0
   printf "#### Part 1: zynctl, the command line\n"
   sh scripts/zynctl-session.sh build/win32/tools/zynctl || status=$?
-  printf "\n#### Part 2: zyn_demo.exe, a program calling TRVZYN32.dll\n"
-  [ $status -ne 0 ] || sh scripts/wine-emu.sh build/win32/tools/demo/zyn_demo.exe || status=$?
+  printf "\n#### Part 2: zyn_demo.exe, a program calling TRVZYN32.dll, and its 64-bit partner\n"
+  [ $status -ne 0 ] || sh scripts/wine-emu.sh build/win32/tools/demo/zyn_demo.exe "--partner=$1" || status=$?
   wineserver -k 2>/dev/null || true
-  exit $status'
+  exit $status' sh "$partner"

@@ -13,9 +13,11 @@ pkg_installed libclang-rt-14-dev || need="$need libclang-rt-14-dev"
 [ -d /usr/src/googletest ] || need="$need googletest"
 have i686-w64-mingw32-g++-posix || need="$need g++-mingw-w64-i686-posix mingw-w64-i686-dev"
 pkg_installed libcli11-dev || need="$need libcli11-dev"
+have x86_64-w64-mingw32-g++-posix || need="$need g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev"
 have ip || need="$need iproute2"
 have unshare || need="$need util-linux"
-if ! have wine || ! pkg_installed wine32:i386; then
+# The one prefix is a win64 one, in which wine64 runs the 64-bit programs and wine32 the 32-bit ones.
+if ! have wine || ! pkg_installed wine32:i386 || ! pkg_installed wine64; then
   need="$need wine wine32:i386 wine64"
 fi
 

@@ -9,7 +9,7 @@ shift 2
 sh scripts/install-deps.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target "$target"
-export WINEPREFIX="$PWD/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$PWD/build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineserver -k 2>/dev/null || true
 sh scripts/in-loopback-namespace.sh sh -c '
   status=0

@@ -4,7 +4,13 @@
 # caller's pipes, so that CTest does not wait for Wine's helper processes after every test.
 set -e
 : "${WINEPREFIX:?WINEPREFIX must name the private prefix}"
-export WINEARCH="${WINEARCH:-win32}" WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEARCH="${WINEARCH:-win64}" WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# The 32-bit and the 64-bit builds share one win64 prefix, which runs programs of both. A prefix
+# that an older checkout made as win32 runs no 64-bit program and is not taken over silently.
+if [ "$WINEARCH" = win64 ] && grep -q '^#arch=win32' "$WINEPREFIX/system.reg" 2>/dev/null; then
+  echo "wine-emu.sh: $WINEPREFIX is a 32-bit prefix; remove it, and it is made anew as win64" >&2
+  exit 1
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -u >/dev/null 2>&1 </dev/null || true

@@ -40,8 +40,9 @@ uint32_t ReadExchangeDefsText(core::LibraryState& state, char* buffer, uint64_t 
         markerSeen = std::strstr(piece, kDefinitionsMarker.data()) != nullptr;
     }
     // The text with its separators stays within bufferSize - 2 bytes, so that its two closing
-    // zeros both lie inside the buffer.
-    uint64_t limit = bufferSize >= 2 ? bufferSize - 2 : 0;
+    // zeros both lie inside the buffer, and within what its 32-bit count can say: a 64-bit
+    // process can be given a buffer of more than 4 GiB.
+    const uint64_t limit = std::min<uint64_t>(bufferSize >= 2 ? bufferSize - 2 : 0, UINT32_MAX);
     uint64_t used = 0;
     while (markerSeen && platform::readPiece(file.get(), piece, sizeof piece)) {
         if (classifyDefinitionLine(piece) != DefinitionLineKind::Counted) continue;

@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/churn_lines.h"
 #include "support/clean_machine.h"
 #include "support/config_editor_process.h"
 #include "support/config_editor_protocol.h"
@@ -42,21 +43,6 @@ using namespace std::string_literals;
 namespace editor = zyn::editor;
 using Clock = std::chrono::steady_clock;
 
-constexpr char kNoFile[] = "(no such file)";
-
-// The whole file as it lies on disk, or kNoFile.
-std::string fileBytes(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return kNoFile;
-    std::string bytes;
-    char buffer[4096];
-    for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        bytes.append(buffer, read);
-    std::fclose(file);
-    return bytes;
-}
-
-std::string zynIniBytes() { return fileBytes(zynIniPath()); }
 std::string scratchPath() { return windowsDirectoryFile("__zyntmp.ini"); }
 std::string scratchBytes() { return fileBytes(scratchPath()); }
 
@@ -693,32 +679,6 @@ constexpr int kDefinitionsPerEditor = 50;
 
 std::string churnProducer(int editorIndex) { return "EDITOR" + std::to_string(editorIndex + 1); }
 int32_t churnFirstNumber(int editorIndex) { return 100 + editorIndex * kDefinitionsPerEditor; }
-
-// The line of churn definition `number` as the library writes it, without line ends.
-std::string churnLine(int32_t number, const std::string& producer) {
-    char line[160];
-    std::snprintf(line, sizeof line, "%d\t%u\t%d\t%s\t%s\tM,S,P=%d,E=%d", static_cast<int>(number),
-                  editor::churnSize(number), editor::kChurnThirdNumber, producer.c_str(), editor::kChurnDestination,
-                  static_cast<int>(editor::churnPValue(number)), static_cast<int>(editor::churnExchangeId(number)));
-    return line;
-}
-
-// The lines of `bytes` after the first one that holds the marker, without their line ends.
-std::vector<std::string> linesAfterMarker(const std::string& bytes) {
-    std::vector<std::string> lines;
-    bool inDefinitions = false;
-    size_t start = 0;
-    while (start <= bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (inDefinitions && !(end == bytes.size() && line.empty())) lines.push_back(line);
-        inDefinitions = inDefinitions || line.find("[EXCHANGE_DEFS]") != std::string::npos;
-        start = end + 1;
-    }
-    return lines;
-}
 
 using ConcurrentEditingTest = CleanMachineTest;
 

@@ -1,5 +1,5 @@
-// export_table_test.cpp - TRVZYN32.dll exports exactly the ZYN_ functions, under their plain
-// names, and depends on nothing but system DLLs.
+// export_table_test.cpp - the DLL of the program's bitness (TRVZYN32.dll or TRVZYN64.dll) exports
+// exactly the ZYN_ functions, under their plain names, and depends on nothing but system DLLs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,7 +68,7 @@ using ExportTableTest = CleanMachineTest;
 TEST_F(ExportTableTest, ExportsExactlyTheExpectedNames) {
     LoadedLibrary library;
     const ExportTable table = readExportTable(library.handle());
-    EXPECT_EQ(lowerCase(table.moduleName), "trvzyn32.dll");
+    EXPECT_EQ(lowerCase(table.moduleName), lowerCase(kLibraryName));
     const std::set<std::string> exported(table.names.begin(), table.names.end());
     const std::set<std::string> expected(std::begin(kExpectedExports), std::end(kExpectedExports));
     EXPECT_EQ(exported, expected);

@@ -8,13 +8,15 @@ namespace zyn::test {
 
 namespace {
 
-const IMAGE_NT_HEADERS32& ntHeaders(HMODULE module) {
+// The headers in the form of this program's machine (PE32 or PE32+): a module loaded into this
+// process is of the same form.
+const IMAGE_NT_HEADERS& ntHeaders(HMODULE module) {
     const auto* base = reinterpret_cast<const uint8_t*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     if (dos->e_magic != IMAGE_DOS_SIGNATURE) throw std::runtime_error("no MZ header");
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-        throw std::runtime_error("not a PE32 image");
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC) {
+        throw std::runtime_error("not an image of this program's form (PE32 or PE32+)");
     }
     return *nt;
 }

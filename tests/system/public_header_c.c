@@ -6,7 +6,11 @@
 #include "trvzyn32.h"
 
 _Static_assert(sizeof(ExchangeDef) == 92, "ExchangeDef is 92 bytes in C");
-_Static_assert(sizeof(ExchangeAccess) == 144, "ExchangeAccess is 144 bytes in C");
+#if defined(_WIN64)
+_Static_assert(sizeof(ExchangeAccess) == 152, "ExchangeAccess is 152 bytes in 64-bit C");
+#else
+_Static_assert(sizeof(ExchangeAccess) == 144, "ExchangeAccess is 144 bytes in 32-bit C");
+#endif
 _Static_assert(sizeof(ServiceConfigParams) == 560, "ServiceConfigParams is 560 bytes in C");
 _Static_assert(offsetof(ExchangeAccess, lengthPtr) == 104, "ExchangeAccess.lengthPtr in C");
 

@@ -9,6 +9,19 @@
 
 namespace {
 
+// ExchangeAccess holds a pointer, so its layout follows the pointer size of the program.
+#if defined(_WIN64)
+constexpr size_t kPointerSize = 8;
+constexpr size_t kExchangeAccessSize = 152;
+constexpr size_t kExchangeAccessHeader = 112;
+constexpr size_t kExchangeAccessStatusClear = 144;
+#else
+constexpr size_t kPointerSize = 4;
+constexpr size_t kExchangeAccessSize = 144;
+constexpr size_t kExchangeAccessHeader = 108;
+constexpr size_t kExchangeAccessStatusClear = 140;
+#endif
+
 struct FieldRow {
     const char* field;
     size_t offsetInCpp;
@@ -20,8 +33,8 @@ TEST(RecordLayout, RecordSizesAgreeBetweenCAndCpp) {
     const CRecordLayout c = zynRecordLayoutSeenFromC();
     EXPECT_EQ(sizeof(ExchangeDef), 92u);
     EXPECT_EQ(c.exchangeDefSize, 92u);
-    EXPECT_EQ(sizeof(ExchangeAccess), 144u);
-    EXPECT_EQ(c.exchangeAccessSize, 144u);
+    EXPECT_EQ(sizeof(ExchangeAccess), kExchangeAccessSize);
+    EXPECT_EQ(c.exchangeAccessSize, kExchangeAccessSize);
     EXPECT_EQ(sizeof(ServiceConfigParams), 560u);
     EXPECT_EQ(c.serviceConfigParamsSize, 560u);
 }
@@ -51,14 +64,14 @@ TEST(RecordLayout, ExchangeAccessFieldOffsets) {
         {"exchangeName", offsetof(ExchangeAccess, exchangeName), c.exchangeAccessOffsets[0], 0},
         {"offset", offsetof(ExchangeAccess, offset), c.exchangeAccessOffsets[1], 100},
         {"lengthPtr", offsetof(ExchangeAccess, lengthPtr), c.exchangeAccessOffsets[2], 104},
-        {"header", offsetof(ExchangeAccess, header), c.exchangeAccessOffsets[3], 108},
-        {"statusClear", offsetof(ExchangeAccess, statusClear), c.exchangeAccessOffsets[4], 140},
+        {"header", offsetof(ExchangeAccess, header), c.exchangeAccessOffsets[3], kExchangeAccessHeader},
+        {"statusClear", offsetof(ExchangeAccess, statusClear), c.exchangeAccessOffsets[4], kExchangeAccessStatusClear},
     };
     for (const FieldRow& row : rows) {
         EXPECT_EQ(row.offsetInCpp, row.expected) << "ExchangeAccess." << row.field << " in C++";
         EXPECT_EQ(row.offsetInC, row.expected) << "ExchangeAccess." << row.field << " in C";
     }
-    EXPECT_EQ(sizeof(ExchangeAccess::lengthPtr), 4u) << "the interface's pointers are 32-bit";
+    EXPECT_EQ(sizeof(ExchangeAccess::lengthPtr), kPointerSize) << "lengthPtr is a pointer of the program's size";
 }
 
 TEST(RecordLayout, ServiceConfigParamsFieldOffsets) {

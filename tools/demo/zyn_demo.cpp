@@ -1,6 +1,8 @@
-// zyn_demo.cpp - shows TRVZYN32.dll at work against the reference service: it installs and
-// configures the service, edits the exchange definitions, starts the service, reads and writes
-// live exchange data, asks the service for its exchange list, and stops and resets it.
+// zyn_demo.cpp - shows the DLL of its bitness at work against the reference service: it installs
+// and configures the service, edits the exchange definitions, starts the service, reads and
+// writes live exchange data, asks the service for its exchange list, and stops and resets it.
+// Given --partner=PATH, the demo built for the other bitness, it lets that one read and write
+// the same live exchange through its own DLL while the service runs (--as-partner).
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +16,9 @@ namespace zyn {
 namespace {
 
 constexpr char kServiceName[] = "ZYN Service";
+constexpr char kPartnerSwitch[] = "--partner=";
+constexpr char kAsPartnerSwitch[] = "--as-partner";
+constexpr int kBits = sizeof(void*) * 8;
 
 void step(const char* text) { std::printf("\n== %s\n", text); }
 
@@ -72,12 +77,62 @@ void readExchange(const char* name, uint32_t offset, uint32_t count) {
     std::printf("\n");
 }
 
+void writeExchange(const char* name, uint32_t offset, const char* text, unsigned char tag) {
+    ExchangeAccess access;
+    std::memset(&access, 0, sizeof access);
+    std::strcpy(access.exchangeName, name);
+    access.offset = offset;
+    uint32_t count = static_cast<uint32_t>(std::strlen(text));
+    access.lengthPtr = &count;
+    access.header[12] = tag;
+    access.header[16] = tag;
+    const std::string call =
+        std::string("ZYN_PutExchange(") + name + ", offset " + std::to_string(offset) + ", \"" + text + "\")";
+    show(call.c_str(), ZYN_PutExchange(&access, text));
+}
+
+// The section the demo of the other bitness shows, in its own process, with its own DLL.
+int partnerSection() {
+    std::printf("  a %d-bit process with %s: ExchangeAccess is %u bytes here\n", kBits, ZYN_LIBRARY_FILE,
+                static_cast<unsigned>(sizeof(ExchangeAccess)));
+    show("ZYN_IsServiceRunning()", ZYN_IsServiceRunning());
+    show("ZYN_GetNumberOfExchangesFromConfigFile()", ZYN_GetNumberOfExchangesFromConfigFile());
+    readExchange("exchange_1@NODE1", 0, 12);
+    writeExchange("exchange_1@NODE1", 16, (std::to_string(kBits) + "-bit").c_str(), static_cast<unsigned char>(kBits));
+    return 0;
+}
+
+// Runs the partner demo to its end, on this process's console.
+void runPartner(const std::string& path) {
+    std::string commandLine = "\"" + path + "\" " + kAsPartnerSwitch;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        std::printf("  %s could not be started (error %lu)\n", path.c_str(), GetLastError());
+        return;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
 } // namespace
 } // namespace zyn
 
-int main() {
+int main(int argc, char** argv) {
     using namespace zyn;
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::string partner;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == kAsPartnerSwitch) return partnerSection();
+        if (argument.rfind(kPartnerSwitch, 0) == 0) partner = argument.substr(std::strlen(kPartnerSwitch));
+    }
     const std::string servicePath = client::besideThisProgram("zyn_reference_service.exe");
     client::deleteServiceEntry(kServiceName);
     std::remove(client::windowsFile("zyn.ini").c_str());
@@ -135,6 +190,14 @@ int main() {
     readExchange("exchange_1@NODE1", 60, 8);
     std::printf("  ZYN_GetExchangePtr(exchange_1@NODE1) -> %s\n",
                 ZYN_GetExchangePtr(&access) != nullptr ? "page address" : "0");
+
+    if (!partner.empty()) {
+        const int otherBits = kBits == 64 ? 32 : 64;
+        step(("The same exchange from a " + std::to_string(otherBits) + "-bit application, with its own DLL").c_str());
+        runPartner(partner);
+        std::printf("  back in the %d-bit demo:\n", kBits);
+        readExchange("exchange_1@NODE1", 16, 8);
+    }
 
     step("Ask the running service for its exchange list over UDP");
     int32_t fromService = ZYN_GetNumberOfExchangesFromService();

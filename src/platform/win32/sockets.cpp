@@ -1,6 +1,8 @@
 // sockets.cpp - Win32 only: Windows Sockets 1.1 and the one UDP request-and-reply.
 #include "platform/win32/scoped_win32.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -32,6 +34,9 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
     if (connect(udp.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
         return UdpOutcome::ConnectFailed;
     }
+    // Windows Sockets counts bytes in an int, which a 64-bit size_t can exceed: a request it
+    // cannot count is not sent, and a reply buffer is offered only as far as it can count.
+    if (requestSize > INT_MAX) return UdpOutcome::SendFailed;
     if (send(udp.get(), static_cast<const char*>(request), static_cast<int>(requestSize), 0) == SOCKET_ERROR) {
         return UdpOutcome::SendFailed;
     }
@@ -43,7 +48,8 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
     int ready = select(0, &readable, nullptr, nullptr, &timeout);
     if (ready == 0) return UdpOutcome::TimedOut;
     if (ready == SOCKET_ERROR) return UdpOutcome::ReceiveFailed;
-    int length = recvfrom(udp.get(), static_cast<char*>(reply), static_cast<int>(replyCapacity), 0, nullptr, nullptr);
+    const int capacity = static_cast<int>(std::min<size_t>(replyCapacity, INT_MAX));
+    int length = recvfrom(udp.get(), static_cast<char*>(reply), capacity, 0, nullptr, nullptr);
     if (length == SOCKET_ERROR) return UdpOutcome::ReceiveFailed; // also a datagram longer than the buffer
     received = static_cast<size_t>(length);
     return UdpOutcome::Received;

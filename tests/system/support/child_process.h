@@ -19,7 +19,7 @@ class ChildProcess {
 public:
     static constexpr DWORD kTimeoutMs = 60000;
 
-    // Starts `program` (a file name in the test program's folder) with `arguments`.
+    // Starts `program` (a path relative to the test program's folder) with `arguments`.
     ChildProcess(const char* program, const std::string& arguments);
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -8,11 +8,16 @@
 
 namespace zyn::test {
 
+constexpr char kConfigEditorProgram[] = "zyn_config_editor.exe";
+
 class ConfigEditorProcess : public ChildProcess {
 public:
     static constexpr DWORD kKilledExitCode = 0xDEAD;
 
-    explicit ConfigEditorProcess(const std::string& arguments) : ChildProcess("zyn_config_editor.exe", arguments) {}
+    // `program` is a path relative to the test program's folder: an editor of the other
+    // bitness lives in a folder of its own, beside its own DLL.
+    explicit ConfigEditorProcess(const std::string& arguments, const char* program = kConfigEditorProgram)
+        : ChildProcess(program, arguments) {}
     // Ends the editor wherever it is, as a crash would, and waits until it is gone.
     void kill() { ChildProcess::kill(kKilledExitCode); }
 };
@@ -21,7 +26,7 @@ using ConfigEditorResult = ChildResult;
 
 // Runs the editor with `arguments` to its end.
 inline ConfigEditorResult runConfigEditor(const std::string& arguments) {
-    return ChildProcess::run("zyn_config_editor.exe", arguments);
+    return ChildProcess::run(kConfigEditorProgram, arguments);
 }
 
 } // namespace zyn::test

@@ -1,4 +1,5 @@
-// loaded_library.h - TRVZYN32.dll loaded for the lifetime of an object. The test programs do not
+// loaded_library.h - the DLL of this program's bitness (TRVZYN32.dll or TRVZYN64.dll, as the build
+// names it in ZYN_LIBRARY_FILE) loaded for the lifetime of an object. The test programs do not
 // link the DLL's import library, so that unloading drops the last reference and the next load
 // is a fresh process attach.
 #pragma once
@@ -12,7 +13,7 @@
 
 namespace zyn::test {
 
-constexpr char kLibraryName[] = "TRVZYN32.dll";
+constexpr char kLibraryName[] = ZYN_LIBRARY_FILE;
 
 class LoadedLibrary {
 public:

@@ -100,10 +100,10 @@ void removeServiceIfPresent() {
     stopAndDelete(service.get());
 }
 
-ReferenceService::ReferenceService(const std::string& switches) {
+ReferenceService::ReferenceService(const std::string& switches, const char* program) {
     removeServiceIfPresent();
     manager_ = openManager();
-    std::string commandLine = "\"" + executableDirectory() + "\\zyn_reference_service.exe\"";
+    std::string commandLine = "\"" + executableDirectory() + "\\" + program + "\"";
     if (!switches.empty()) commandLine += " " + switches;
     service_.reset(CreateServiceA(manager_.get(), kServiceName, kServiceName, kServiceAccess, SERVICE_WIN32_OWN_PROCESS,
                                   SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, commandLine.c_str(), nullptr, nullptr,

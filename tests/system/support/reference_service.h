@@ -11,6 +11,7 @@
 namespace zyn::test {
 
 constexpr char kServiceName[] = "ZYN Service";
+constexpr char kReferenceServiceProgram[] = "zyn_reference_service.exe";
 
 bool serviceInstalled();
 
@@ -19,9 +20,9 @@ void removeServiceIfPresent();
 
 class ReferenceService {
 public:
-    // Installs zyn_reference_service.exe from the test program's folder with the given switches
+    // Installs `program` (a path relative to the test program's folder) with the given switches
     // on its command line, after removing any stale entry. The service is left stopped.
-    explicit ReferenceService(const std::string& switches = {});
+    explicit ReferenceService(const std::string& switches = {}, const char* program = kReferenceServiceProgram);
     ReferenceService(const ReferenceService&) = delete;
     ReferenceService& operator=(const ReferenceService&) = delete;
     // Stops the service if it runs and deletes its entry.

@@ -1,4 +1,4 @@
-// zyn_ini.cpp - writing and removing zyn.ini in the Windows directory.
+// zyn_ini.cpp - writing, reading and removing zyn.ini in the Windows directory.
 #include "support/zyn_ini.h"
 
 #include <windows.h>
@@ -17,6 +17,35 @@ void removeIfPresent(const std::string& path) {
 } // namespace
 
 std::string zynIniPath() { return windowsDirectoryFile("zyn.ini"); }
+
+std::string fileBytes(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return kNoFile;
+    std::string bytes;
+    char buffer[4096];
+    for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, read);
+    std::fclose(file);
+    return bytes;
+}
+
+std::string zynIniBytes() { return fileBytes(zynIniPath()); }
+
+std::vector<std::string> linesAfterMarker(const std::string& bytes) {
+    std::vector<std::string> lines;
+    bool inDefinitions = false;
+    size_t start = 0;
+    while (start <= bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (inDefinitions && !(end == bytes.size() && line.empty())) lines.push_back(line);
+        inDefinitions = inDefinitions || line.find("[EXCHANGE_DEFS]") != std::string::npos;
+        start = end + 1;
+    }
+    return lines;
+}
 
 void removeConfigurationFiles() {
     removeIfPresent(zynIniPath());
