@@ -11,28 +11,24 @@ namespace {
 
 constexpr size_t kReadChunk = 4096;
 
-// The whole file in `bytes` (its count is the file's size); false on a read error or when the
-// memory cannot be had.
-bool readWhole(const char* path, platform::HeapArray<char>& bytes) {
+// The whole file into `bytes`, its size in `size`; false on a read error or when the memory
+// cannot be had.
+bool readWhole(const char* path, platform::HeapArray<char>& bytes, uint64_t& size) {
     platform::File file(platform::openFile(path, "rb"));
     if (!file) return false;
-    platform::HeapArray<char> buffer;
-    uint64_t used = 0;
+    size = 0;
     for (;;) {
-        if (buffer.count() - used < kReadChunk) {
+        if (bytes.count() - size < kReadChunk) {
             platform::HeapArray<char> larger;
-            if (!larger.allocate(buffer.count() * 2 + kReadChunk)) return false;
-            if (used != 0) std::memcpy(larger.data(), buffer.data(), used);
-            buffer = std::move(larger);
+            if (!larger.allocate(bytes.count() * 2 + kReadChunk)) return false;
+            if (size != 0) std::memcpy(larger.data(), bytes.data(), size);
+            bytes = std::move(larger);
         }
         size_t got = 0;
-        if (!platform::readBytes(file.get(), buffer.data() + used, kReadChunk, got)) return false;
-        if (got == 0) break;
-        used += got;
+        if (!platform::readBytes(file.get(), bytes.data() + size, kReadChunk, got)) return false;
+        if (got == 0) return true;
+        size += got;
     }
-    if (!bytes.allocate(used)) return false;
-    if (used != 0) std::memcpy(bytes.data(), buffer.data(), used);
-    return true;
 }
 
 } // namespace
@@ -45,8 +41,8 @@ ConfigRewrite::~ConfigRewrite() {
 bool ConfigRewrite::open() {
     configExisted_ = platform::fileExists(configPath_);
     if (configExisted_) {
-        if (!readWhole(configPath_, bytes_)) return false;
-        pieces_ = FilePieces({bytes_.data(), static_cast<size_t>(bytes_.count())});
+        if (!readWhole(configPath_, bytes_, size_)) return false;
+        pieces_ = FilePieces({bytes_.data(), static_cast<size_t>(size_)});
     }
     scratch_.reset(platform::openFile(scratchPath_, "wb"));
     return static_cast<bool>(scratch_);
@@ -105,7 +101,8 @@ bool ConfigRewrite::commit() {
 void ConfigRewrite::restoreBytes() {
     platform::File config(platform::openFile(configPath_, "wb"));
     if (!config) return;
-    if (platform::writeText(config.get(), bytes_.data(), bytes_.count())) platform::flushToDisk(config.get());
+    if (platform::writeText(config.get(), bytes_.data(), static_cast<size_t>(size_)))
+        platform::flushToDisk(config.get());
 }
 
 bool emptyScratchFile(const char* scratchPath) {

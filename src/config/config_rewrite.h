@@ -48,7 +48,8 @@ private:
 
     const char* configPath_;
     const char* scratchPath_;
-    platform::HeapArray<char> bytes_;
+    platform::HeapArray<char> bytes_; // the file as read, in its first size_ bytes
+    uint64_t size_ = 0;
     FilePieces pieces_;
     platform::File scratch_;
     bool configExisted_ = false;
