@@ -14,6 +14,9 @@ pkg_installed libclang-rt-14-dev || need="$need libclang-rt-14-dev"
 have i686-w64-mingw32-g++-posix || need="$need g++-mingw-w64-i686-posix mingw-w64-i686-dev"
 pkg_installed libcli11-dev || need="$need libcli11-dev"
 have x86_64-w64-mingw32-g++-posix || need="$need g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev"
+# llvm-dlltool writes the Visual C++ import library; lld-link links the consumer test that uses it.
+have llvm-dlltool || have llvm-dlltool-14 || need="$need llvm"
+have lld-link || need="$need lld"
 have ip || need="$need iproute2"
 have unshare || need="$need util-linux"
 # The one prefix is a win64 one, in which wine64 runs the 64-bit programs and wine32 the 32-bit ones.

@@ -1,0 +1,51 @@
+# The installed tree and its ZIP, one per architecture:
+#   bin/                the DLL with its .debug file, zynctl.exe and zyn_reference_service.exe, all stripped
+#   lib/                the MinGW and Visual C++ import libraries and the .def
+#   include/            trvzyn32.h
+#   lib/cmake/TRVZYN32/ the CMake package
+#   share/doc/TRVZYN32/ README, API reference and the example project
+include(CMakePackageConfigHelpers)
+
+set(ZYN_BIN_DIR bin)
+set(ZYN_LIB_DIR lib)
+set(ZYN_INCLUDE_DIR include)
+set(zyn_package_dir lib/cmake/TRVZYN32)
+set(zyn_doc_dir share/doc/TRVZYN32)
+
+if(ZYN_LIBRARY STREQUAL "TRVZYN64")
+  set(zyn_bits 64)
+  set(zyn_architecture win64)
+  set(zyn_alias_note "\n# TRVZYN64::TRVZYN64 is the same library under its own name.")
+  set(zyn_alias_target "
+if(NOT TARGET TRVZYN32::TRVZYN32)
+  add_library(TRVZYN32::TRVZYN32 INTERFACE IMPORTED)
+  set_target_properties(TRVZYN32::TRVZYN32 PROPERTIES INTERFACE_LINK_LIBRARIES TRVZYN64::TRVZYN64)
+endif()")
+else()
+  set(zyn_bits 32)
+  set(zyn_architecture win32)
+  set(zyn_alias_note "")
+  set(zyn_alias_target "")
+endif()
+
+configure_package_config_file(cmake/TRVZYN32Config.cmake.in ${PROJECT_BINARY_DIR}/TRVZYN32Config.cmake
+  INSTALL_DESTINATION ${zyn_package_dir}
+  PATH_VARS ZYN_BIN_DIR ZYN_LIB_DIR ZYN_INCLUDE_DIR)
+# The helper's version file also compares pointer sizes, which keeps a 64-bit build from taking
+# the 32-bit package and the other way round.
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/TRVZYN32ConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/TRVZYN32Config.cmake ${PROJECT_BINARY_DIR}/TRVZYN32ConfigVersion.cmake
+  DESTINATION ${zyn_package_dir})
+
+install(FILES include/trvzyn32.h DESTINATION ${ZYN_INCLUDE_DIR})
+install(FILES docs/API.md DESTINATION ${zyn_doc_dir})
+install(FILES docs/package-readme.md DESTINATION ${zyn_doc_dir} RENAME README.md)
+install(DIRECTORY docs/example DESTINATION ${zyn_doc_dir})
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME TRVZYN32)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${ZYN_PRODUCT_NAME}, ${zyn_bits}-bit: ${ZYN_LIBRARY}.dll, import libraries, header, CMake package, zynctl")
+set(CPACK_PACKAGE_FILE_NAME TRVZYN32-${PROJECT_VERSION}-${zyn_architecture})
+set(CPACK_SYSTEM_NAME ${zyn_architecture})
+include(CPack)
