@@ -1,7 +1,8 @@
 /* trvzyn32.h - public interface of TRVZYN32.dll (32-bit programs) and TRVZYN64.dll (64-bit
  * programs), the libraries through which applications use the local ZYN Service: its exchange
  * configuration, the live exchange data and the service itself. Usable from C and C++. Every
- * function uses the standard Windows calling convention (on x64 the one convention there is). */
+ * function uses the standard Windows calling convention (on x64 the one convention there is).
+ * The API reference ships as share/doc/TRVZYN32/API.md (docs/API.md in the source tree). */
 #ifndef TRVZYN32_H
 #define TRVZYN32_H
 
