@@ -1,6 +1,7 @@
 #!/bin/sh
 # The whole test suite from a clean checkout: installs what is missing, builds and runs the
-# native tests (sanitizers, fake platform) and the Windows tests of both DLLs under Wine.
+# native tests (sanitizers, fake platform), the Windows tests of both DLLs under Wine, and the
+# consumer test of the two release archives.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -20,6 +21,8 @@ for preset in win32 win64; do
   cmake --preset $preset $werror >/dev/null
   cmake --build --preset $preset
 done
+# The release archives, which the consumer test unpacks and builds against.
+sh scripts/package.sh >/dev/null
 # A wineserver started outside the namespace would carry the services outside it too. Both test
 # runs share the one prefix and the one wineserver.
 WINEPREFIX="$PWD/build/wineprefix" wineserver -k 2>/dev/null || true
@@ -27,5 +30,6 @@ sh scripts/in-loopback-namespace.sh sh -c '
   status=0
   ctest --preset win32 || status=$?
   ctest --preset win64 || status=$?
+  WINEPREFIX="$PWD/build/wineprefix" sh scripts/consumer-test.sh || status=$?
   WINEPREFIX="$PWD/build/wineprefix" wineserver -k 2>/dev/null || true
   exit $status'

@@ -28,14 +28,7 @@ zynctl_first_line() {
   sed -n '1s/\r$//; 1s/^/    /p' "$scratch/output"
   printf '    ... (the usage follows)\n    [exit status %d]\n' "$status"
 }
-# An earlier run that was interrupted may have left the service and zyn.ini behind.
-forget_service() {
-  windows sc stop "$service" >/dev/null 2>&1 || true
-  windows sc delete "$service" >/dev/null 2>&1 || true
-  rm -f "$WINEPREFIX/drive_c/windows/zyn.ini" "$WINEPREFIX/drive_c/windows/__zyntmp.ini"
-}
-
-forget_service
+sh scripts/forget-service.sh
 program="$(windows winepath -w "$PWD/$folder/zyn_reference_service.exe" | tr -d '\r')"
 
 step "Install the reference service as \"$service\" (not started yet)"
@@ -91,5 +84,5 @@ zynctl service stop
 zynctl get exchange_2@NODE2
 zynctl status
 
-forget_service
+sh scripts/forget-service.sh
 printf '\nThe service entry and zyn.ini were removed again.\n'

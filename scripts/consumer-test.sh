@@ -1,0 +1,119 @@
+#!/bin/sh
+# The release archives as their users meet them (scripts/package.sh writes them first):
+#  - every shipped binary carries the version resource of the project's version;
+#  - each ZIP is unpacked outside the source tree, and the example project it ships is built
+#    against it with find_package and MinGW; a 32-bit build turns the 64-bit package down;
+#  - a 32-bit program is compiled for the MSVC ABI and linked by lld-link against TRVZYN32.lib;
+#  - with the package's own zynctl and reference service, the service is installed, two
+#    exchanges are defined and the service started; the example runs, then the MSVC-linked
+#    program reads what the example wrote.
+# Runs Windows programs under Wine: scripts/test.sh calls it inside the loopback-only namespace
+# with WINEPREFIX set.
+set -eu
+cd "$(dirname "$0")/.."
+: "${WINEPREFIX:?WINEPREFIX must name the private prefix}"
+version="$(sed -n 's/^project(trvzyn32 VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+windows() { sh scripts/wine-emu.sh "$@"; }
+step() { printf '\n== consumer test: %s\n' "$*"; }
+fail() {
+  printf 'consumer test FAILED: %s\n' "$*" >&2
+  exit 1
+}
+# Runs a command quietly; on failure shows what it printed and stops.
+quietly() {
+  "$@" >"$work/output" 2>&1 || { cat "$work/output"; fail "$*"; }
+}
+
+# The API reference shows the example program in full; the copy there must be the shipped one.
+step "the example in docs/API.md is docs/example/zyn_example.c"
+sed -n '/^## Example program/,/^## /p' docs/API.md | sed -n '/^```c$/,/^```$/p' | sed '1d;$d' >"$work/example-in-doc.c"
+cmp -s "$work/example-in-doc.c" docs/example/zyn_example.c || {
+  diff "$work/example-in-doc.c" docs/example/zyn_example.c | head -n 20
+  fail "docs/API.md shows another example program than docs/example/zyn_example.c"
+}
+
+for arch in win32 win64; do
+  zip="build/packages/TRVZYN32-$version-$arch.zip"
+  [ -f "$zip" ] || fail "$zip is missing: scripts/package.sh writes it"
+  (zip="$PWD/$zip" && cd "$work" && cmake -E tar xf "$zip")
+  package="$work/TRVZYN32-$version-$arch"
+  case $arch in
+    win32) library=TRVZYN32 triple=i686-w64-mingw32 ;;
+    win64) library=TRVZYN64 triple=x86_64-w64-mingw32 ;;
+  esac
+
+  step "$arch: layout and version resources"
+  for file in bin/$library.dll bin/$library.dll.debug bin/zynctl.exe bin/zyn_reference_service.exe \
+              lib/lib$library.dll.a lib/$library.lib lib/$library.def include/trvzyn32.h \
+              lib/cmake/TRVZYN32/TRVZYN32Config.cmake lib/cmake/TRVZYN32/TRVZYN32ConfigVersion.cmake \
+              share/doc/TRVZYN32/README.md share/doc/TRVZYN32/API.md \
+              share/doc/TRVZYN32/example/CMakeLists.txt share/doc/TRVZYN32/example/zyn_example.c; do
+    [ -f "$package/$file" ] || fail "$arch package lacks $file"
+  done
+  for binary in $library.dll zynctl.exe zyn_reference_service.exe; do
+    $triple-windres -i "$package/bin/$binary" -O rc >"$work/resource.rc"
+    grep -q "VALUE \"FileVersion\", \"$version\"" "$work/resource.rc" &&
+      grep -q "VALUE \"OriginalFilename\", \"$binary\"" "$work/resource.rc" ||
+      fail "$binary has no version resource of $version"
+    $triple-objdump -h "$package/bin/$binary" | grep -q ' \.debug_info ' && fail "$binary is not stripped"
+  done
+  $triple-objcopy --dump-section .gnu_debuglink="$work/debuglink" "$package/bin/$library.dll" "$work/copy.dll"
+  grep -qa "^$library.dll.debug" "$work/debuglink" || fail "$library.dll does not name $library.dll.debug"
+
+  step "$arch: the shipped example project, built with MinGW against the unpacked package"
+  quietly cmake -S "$package/share/doc/TRVZYN32/example" -B "$work/example-$arch" -G Ninja \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER=$triple-gcc-posix \
+    -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" -DCMAKE_PREFIX_PATH="$package"
+  quietly cmake --build "$work/example-$arch"
+  [ -f "$work/example-$arch/$library.dll" ] || fail "the example's build did not place $library.dll next to it"
+done
+
+step "a 32-bit build turns the 64-bit package down"
+if cmake -S "$work/TRVZYN32-$version-win32/share/doc/TRVZYN32/example" -B "$work/example-mismatch" -G Ninja \
+     -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER=i686-w64-mingw32-gcc-posix \
+     -DCMAKE_PREFIX_PATH="$work/TRVZYN32-$version-win64" >"$work/output" 2>&1; then
+  fail "a 32-bit build accepted the win64 package"
+fi
+grep -q "64bit" "$work/output" || { cat "$work/output"; fail "the win64 package was not considered and turned down"; }
+
+step "win32: a program compiled for the MSVC ABI, linked by lld-link against TRVZYN32.lib"
+# Freestanding and without a C runtime: the program declares the three kernel32 functions it uses.
+# MinGW's system import libraries carry no safe exception handler table, which lld-link's
+# default /safeseh demands of every object; TRVZYN32.lib's members are short import records,
+# which any linker accepts.
+quietly clang --target=i686-pc-windows-msvc -ffreestanding -fno-builtin -O1 -Wall -Wextra -Werror \
+  -I "$work/TRVZYN32-$version-win32/include" -c tests/consumer/msvc_client.c -o "$work/msvc_client.obj"
+mkdir -p "$work/msvc"
+quietly lld-link /nologo /subsystem:console /entry:start /nodefaultlib /safeseh:no /out:"$work/msvc/msvc_client.exe" \
+  "$work/msvc_client.obj" "$work/TRVZYN32-$version-win32/lib/TRVZYN32.lib" /usr/i686-w64-mingw32/lib/libkernel32.a
+cp "$work/TRVZYN32-$version-win32/bin/TRVZYN32.dll" "$work/msvc/"
+
+for arch in win32 win64; do
+  package="$work/TRVZYN32-$version-$arch"
+  zynctl="$package/bin/zynctl.exe"
+  step "$arch: the package's zynctl installs and starts its reference service; the example runs against it"
+  sh scripts/forget-service.sh
+  quietly windows "$zynctl" service install "$(windows winepath -w "$package/bin/zyn_reference_service.exe" | tr -d '\r')"
+  quietly windows "$zynctl" params --set MULTICAST=224.0.7.1 --set MAX_EXCHANGE_SIZE=256 \
+    --set MAX_STATIC_EXCHANGES=32 --set MAX_DYNAMIC_EXCHANGES=8
+  quietly windows "$zynctl" add 1 64 1 NODE1 PLANT
+  quietly windows "$zynctl" add 2 16 1 NODE2 PLANT
+  quietly windows "$zynctl" service start
+  status=0
+  windows "$work/example-$arch/zyn_example.exe" >"$work/output" 2>&1 || status=$?
+  sed 's/\r$//; s/^/    /' "$work/output"
+  [ $status -eq 0 ] && grep -q "example: all calls succeeded" "$work/output" || fail "$arch example (exit status $status)"
+  if [ $arch = win32 ]; then
+    step "win32: the MSVC-linked program reads what the example wrote"
+    status=0
+    windows "$work/msvc/msvc_client.exe" >"$work/output" 2>&1 || status=$?
+    sed 's/\r$//; s/^/    /' "$work/output"
+    [ $status -eq 0 ] || fail "the MSVC-linked program failed $status checks"
+  fi
+  quietly windows "$zynctl" service stop
+  sh scripts/forget-service.sh
+done
+printf '\nconsumer test passed: both packages, the example project and the MSVC-linked program\n'
