@@ -3,7 +3,8 @@
 #  - every shipped binary carries the version resource of the project's version;
 #  - each ZIP is unpacked outside the source tree, and the example project it ships is built
 #    against it with find_package and MinGW; a 32-bit build turns the 64-bit package down;
-#  - a 32-bit program is compiled for the MSVC ABI and linked by lld-link against TRVZYN32.lib;
+#  - a program is compiled for the MSVC ABI and linked by lld-link against TRVZYN32.lib, and one
+#    against TRVZYN64.lib;
 #  - with the package's own zynctl and reference service, the service is installed, two
 #    exchanges are defined and the service started; the example runs, then the MSVC-linked
 #    program reads what the example wrote.
@@ -41,9 +42,13 @@ for arch in win32 win64; do
   (zip="$PWD/$zip" && cd "$work" && cmake -E tar xf "$zip")
   package="$work/TRVZYN32-$version-$arch"
   case $arch in
-    win32) library=TRVZYN32 triple=i686-w64-mingw32 ;;
-    win64) library=TRVZYN64 triple=x86_64-w64-mingw32 ;;
+    # MinGW's system import libraries carry no safe exception handler table, which lld-link's
+    # default /safeseh demands of every i686 object; TRVZYN32.lib's members are short import
+    # records, which any linker accepts.
+    win32) library=TRVZYN32 cpu=i686 safeseh=/safeseh:no ;;
+    win64) library=TRVZYN64 cpu=x86_64 safeseh="" ;;
   esac
+  triple=$cpu-w64-mingw32
 
   step "$arch: layout and version resources"
   for file in bin/$library.dll bin/$library.dll.debug bin/zynctl.exe bin/zyn_reference_service.exe \
@@ -69,6 +74,15 @@ for arch in win32 win64; do
     -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" -DCMAKE_PREFIX_PATH="$package"
   quietly cmake --build "$work/example-$arch"
   [ -f "$work/example-$arch/$library.dll" ] || fail "the example's build did not place $library.dll next to it"
+
+  step "$arch: a program compiled for the MSVC ABI, linked by lld-link against $library.lib"
+  # Freestanding and without a C runtime: the program declares the kernel32 functions it uses.
+  mkdir -p "$work/msvc-$arch"
+  quietly clang --target=$cpu-pc-windows-msvc -ffreestanding -fno-builtin -O1 -Wall -Wextra -Werror \
+    -I "$package/include" -c tests/consumer/msvc_client.c -o "$work/msvc-$arch/msvc_client.obj"
+  quietly lld-link /nologo /subsystem:console /entry:start /nodefaultlib $safeseh /out:"$work/msvc-$arch/msvc_client.exe" \
+    "$work/msvc-$arch/msvc_client.obj" "$package/lib/$library.lib" /usr/$triple/lib/libkernel32.a
+  cp "$package/bin/$library.dll" "$work/msvc-$arch/"
 done
 
 step "a 32-bit build turns the 64-bit package down"
@@ -78,18 +92,6 @@ if cmake -S "$work/TRVZYN32-$version-win32/share/doc/TRVZYN32/example" -B "$work
   fail "a 32-bit build accepted the win64 package"
 fi
 grep -q "64bit" "$work/output" || { cat "$work/output"; fail "the win64 package was not considered and turned down"; }
-
-step "win32: a program compiled for the MSVC ABI, linked by lld-link against TRVZYN32.lib"
-# Freestanding and without a C runtime: the program declares the three kernel32 functions it uses.
-# MinGW's system import libraries carry no safe exception handler table, which lld-link's
-# default /safeseh demands of every object; TRVZYN32.lib's members are short import records,
-# which any linker accepts.
-quietly clang --target=i686-pc-windows-msvc -ffreestanding -fno-builtin -O1 -Wall -Wextra -Werror \
-  -I "$work/TRVZYN32-$version-win32/include" -c tests/consumer/msvc_client.c -o "$work/msvc_client.obj"
-mkdir -p "$work/msvc"
-quietly lld-link /nologo /subsystem:console /entry:start /nodefaultlib /safeseh:no /out:"$work/msvc/msvc_client.exe" \
-  "$work/msvc_client.obj" "$work/TRVZYN32-$version-win32/lib/TRVZYN32.lib" /usr/i686-w64-mingw32/lib/libkernel32.a
-cp "$work/TRVZYN32-$version-win32/bin/TRVZYN32.dll" "$work/msvc/"
 
 for arch in win32 win64; do
   package="$work/TRVZYN32-$version-$arch"
@@ -106,14 +108,12 @@ for arch in win32 win64; do
   windows "$work/example-$arch/zyn_example.exe" >"$work/output" 2>&1 || status=$?
   sed 's/\r$//; s/^/    /' "$work/output"
   [ $status -eq 0 ] && grep -q "example: all calls succeeded" "$work/output" || fail "$arch example (exit status $status)"
-  if [ $arch = win32 ]; then
-    step "win32: the MSVC-linked program reads what the example wrote"
-    status=0
-    windows "$work/msvc/msvc_client.exe" >"$work/output" 2>&1 || status=$?
-    sed 's/\r$//; s/^/    /' "$work/output"
-    [ $status -eq 0 ] || fail "the MSVC-linked program failed $status checks"
-  fi
+  step "$arch: the MSVC-linked program reads what the example wrote"
+  status=0
+  windows "$work/msvc-$arch/msvc_client.exe" >"$work/output" 2>&1 || status=$?
+  sed 's/\r$//; s/^/    /' "$work/output"
+  [ $status -eq 0 ] || fail "the $arch MSVC-linked program failed $status checks"
   quietly windows "$zynctl" service stop
   sh scripts/forget-service.sh
 done
-printf '\nconsumer test passed: both packages, the example project and the MSVC-linked program\n'
+printf '\nconsumer test passed: both packages, their example projects and the MSVC-linked programs\n'

@@ -1,8 +1,9 @@
-/* A 32-bit program built the way Visual C++ builds one: compiled for the MSVC ABI, linked by an
- * MSVC-style linker against TRVZYN32.lib, with no C runtime. Every call goes through a decorated
- * __stdcall name (_ZYN_Init@0, ...), so the program links only if the import library carries
- * those names, runs only if each is bound to the DLL's plain export, and gets the right answers
- * only if the callee and the caller agree on who pops the arguments.
+/* A program built the way Visual C++ builds one: compiled for the MSVC ABI, linked by an
+ * MSVC-style linker against TRVZYN32.lib (32-bit) or TRVZYN64.lib (64-bit), with no C runtime.
+ * In the 32-bit build every call goes through a decorated __stdcall name (_ZYN_Init@0, ...), so
+ * the program links only if the import library carries those names, runs only if each is bound
+ * to the DLL's plain export, and gets the right answers only if the callee and the caller agree
+ * on who pops the arguments.
  * It expects the running service and the exchanges scripts/consumer-test.sh defines, and the
  * text "hello" that the example program wrote at the start of exchange_1@NODE1.
  * Prints one line per check and exits with the number of failed checks. */
