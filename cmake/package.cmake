@@ -14,19 +14,10 @@ set(zyn_doc_dir share/doc/TRVZYN32)
 
 if(ZYN_LIBRARY STREQUAL "TRVZYN64")
   set(zyn_bits 64)
-  set(zyn_architecture win64)
-  set(zyn_alias_note "\n# TRVZYN64::TRVZYN64 is the same library under its own name.")
-  set(zyn_alias_target "
-if(NOT TARGET TRVZYN32::TRVZYN32)
-  add_library(TRVZYN32::TRVZYN32 INTERFACE IMPORTED)
-  set_target_properties(TRVZYN32::TRVZYN32 PROPERTIES INTERFACE_LINK_LIBRARIES TRVZYN64::TRVZYN64)
-endif()")
 else()
   set(zyn_bits 32)
-  set(zyn_architecture win32)
-  set(zyn_alias_note "")
-  set(zyn_alias_target "")
 endif()
+set(zyn_architecture win${zyn_bits})
 
 configure_package_config_file(cmake/TRVZYN32Config.cmake.in ${PROJECT_BINARY_DIR}/TRVZYN32Config.cmake
   INSTALL_DESTINATION ${zyn_package_dir}
