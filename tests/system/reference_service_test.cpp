@@ -23,9 +23,30 @@ namespace ref = zyn::reference;
 
 constexpr char kSectionName[] = "ZYN_MAP_1";
 
+// Waits until `condition` holds, up to `limit`; false when it never did.
+template <typename Condition> bool eventually(Condition condition, std::chrono::milliseconds limit = 5000ms) {
+    const auto deadline = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+bool pageFilled(const SectionView& section, const ExpectedPage& page) {
+    const uint8_t* at = section.data() + page.pageOffset;
+    const auto header = ref::patternHeader(page.exchangeNumber, page.size, page.exchangeId, page.tablePosition);
+    if (std::memcmp(at, header.data(), header.size()) != 0) return false;
+    for (uint32_t k = 0; k < page.size; ++k)
+        if (at[32 + k] != static_cast<uint8_t>(page.exchangeNumber * 31 + k)) return false;
+    return section.data()[page.statusOffset] == (page.exchangeNumber % 2 == 1 ? 1 : 0);
+}
+
 void expectPatternPage(const SectionView& section, const ExpectedPage& page) {
     SCOPED_TRACE("exchange " + std::to_string(page.exchangeNumber));
     ASSERT_LE(page.pageOffset + 32 + page.size, section.size());
+    // The service fills its pages after it has created the section, which is when a test finds it.
+    eventually([&] { return pageFilled(section, page); });
     const uint8_t* at = section.data() + page.pageOffset;
     const auto header = ref::patternHeader(page.exchangeNumber, page.size, page.exchangeId, page.tablePosition);
     EXPECT_EQ(std::memcmp(at, "ZYNP", 4), 0);
@@ -40,16 +61,6 @@ void expectMutexesOf(const ExpectedPage* begin, const ExpectedPage* end) {
     for (const ExpectedPage* page = begin; page != end; ++page) {
         EXPECT_TRUE(namedMutexExists(exchangeMutexName(page->mutexNumber).c_str())) << page->mutexNumber;
     }
-}
-
-// Waits until `condition` holds, up to `limit`; false when it never did.
-template <typename Condition> bool eventually(Condition condition, std::chrono::milliseconds limit = 5000ms) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }
 
 // Until another process has taken it, the mutex may still be free: each time this process gets
