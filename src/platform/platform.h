@@ -115,13 +115,22 @@ void closeServiceHandle(Handle handle);
 
 // ---- registry ------------------------------------------------------------------------------
 
+// The two views of HKEY_LOCAL_MACHINE\Software on 64-bit Windows; a Windows without 64-bit
+// programs has only one, which both name.
+enum class RegistryView { Bits32, Bits64 };
+
+enum class RegistryKeyOutcome {
+    Opened,
+    Missing, // the key does not exist in that view
+    Refused, // the key could not be opened for another reason (access, resources)
+};
 struct RegistryRead {
-    bool keyOpened = false;
+    RegistryKeyOutcome key = RegistryKeyOutcome::Refused;
     bool valueRead = false;
 };
-// Reads at most 4 bytes of a value under HKEY_LOCAL_MACHINE\subkey over data (little-endian);
-// a value longer than 4 bytes is not read and leaves data as it was.
-RegistryRead readMachineValue32(const char* subkey, const char* valueName, uint32_t& data);
+// Reads at most 4 bytes of a value under HKEY_LOCAL_MACHINE\subkey, in the given view, over
+// data (little-endian); a value longer than 4 bytes is not read and leaves data as it was.
+RegistryRead readMachineValue32(RegistryView view, const char* subkey, const char* valueName, uint32_t& data);
 
 // ---- UDP -----------------------------------------------------------------------------------
 

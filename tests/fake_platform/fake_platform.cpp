@@ -385,12 +385,16 @@ void closeServiceHandle(Handle handle) {
 
 // ---- registry
 
-RegistryRead readMachineValue32(const char* subkey, const char* valueName, uint32_t& data) {
+RegistryRead readMachineValue32(RegistryView view, const char* subkey, const char* valueName, uint32_t& data) {
     RegistryRead result;
     if (world().shouldFail(Op::RegistryOpen)) return result;
-    auto key = world().registry.find(subkey);
-    if (key == world().registry.end()) return result;
-    result.keyOpened = true;
+    fake::FakeWorld::RegistryKeys& keys = world().registry[view];
+    auto key = keys.find(subkey);
+    if (key == keys.end()) {
+        result.key = RegistryKeyOutcome::Missing;
+        return result;
+    }
+    result.key = RegistryKeyOutcome::Opened;
     auto value = key->second.find(valueName);
     if (value == key->second.end() || value->second.size() > sizeof data) return result;
     std::memcpy(&data, value->second.data(), value->second.size());

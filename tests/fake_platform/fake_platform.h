@@ -142,8 +142,9 @@ public:
     uint32_t lastError = 0; // of the last failed open
     std::vector<std::pair<std::string, uint32_t>> serviceAccesses;
 
-    // ---- registry: values under HKEY_LOCAL_MACHINE, keyed by subkey then value name
-    std::map<std::string, std::map<std::string, std::vector<uint8_t>>> registry;
+    // ---- registry: values under HKEY_LOCAL_MACHINE in each view, keyed by subkey then value name
+    using RegistryKeys = std::map<std::string, std::map<std::string, std::vector<uint8_t>>>;
+    std::map<platform::RegistryView, RegistryKeys> registry;
 
     UdpPeer udp;
 

@@ -1,8 +1,9 @@
 // cross_bitness_test.cpp - a 32-bit and a 64-bit application on one machine, each with the DLL
 // of its bitness, work with the same running service at once: what one writes into an exchange
-// the other reads, and their edits of zyn.ini, made at the same time, all survive. The other
-// bitness's programs (DLL, editor, exchange client, reference service) come from a build of that
-// bitness and sit in the "partner" folder beside this test; the service is either bitness's.
+// the other reads, their edits of zyn.ini, made at the same time, all survive, and both read
+// the same registry settings. The other bitness's programs (DLL, editor, exchange client,
+// reference service) come from a build of that bitness and sit in the "partner" folder beside
+// this test; the service is either bitness's.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <cstddef>
 #include <cstring>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "support/exchange_client_protocol.h"
 #include "support/loaded_library.h"
 #include "support/reference_service.h"
+#include "support/settings_key.h"
 #include "support/zyn_ini.h"
 #include "trvzyn32.h"
 
@@ -176,5 +179,70 @@ const SharedServiceCase kSharedServices[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Services, CrossBitnessTest, ::testing::ValuesIn(kSharedServices),
                          [](const ::testing::TestParamInfo<SharedServiceCase>& info) { return info.param.name; });
+
+// The two registry settings as one DLL answered them.
+struct SettingsAnswer {
+    int32_t thirdPartyAppsAllowed;
+    int32_t maxExchangeSize;
+    bool operator==(const SettingsAnswer&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const SettingsAnswer& answer) {
+    return out << "{" << answer.thirdPartyAppsAllowed << ", " << answer.maxExchangeSize << "}";
+}
+
+SettingsAnswer partnerSettings() {
+    const ChildResult run = ChildProcess::run(kPartnerExchangeClient, "settings");
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(client::kClientOk)) << run.output;
+    SettingsAnswer answer{};
+    std::istringstream(run.output) >> answer.thirdPartyAppsAllowed >> answer.maxExchangeSize;
+    return answer;
+}
+
+// What a setup program left in one registry view.
+enum class Stored { Nothing, KeyWithoutValues, Values };
+
+struct SettingsViewCase {
+    const char* name;
+    Stored in32BitView;
+    Stored in64BitView;
+    SettingsAnswer expected; // from both DLLs
+};
+
+// Values that tell the views apart, and differ from the defaults (1 and 1024).
+constexpr SettingsAnswer k32BitViewValues{0, 3232};
+constexpr SettingsAnswer k64BitViewValues{7, 6464};
+
+class SettingsViewTest : public SettingsKeyTest, public ::testing::WithParamInterface<SettingsViewCase> {
+protected:
+    static void store(REGSAM view, Stored stored, const SettingsAnswer& values) {
+        if (stored == Stored::Nothing) return;
+        createKey(view);
+        if (stored == Stored::KeyWithoutValues) return;
+        setDword(kThirdPartyApps, static_cast<uint32_t>(values.thirdPartyAppsAllowed), view);
+        setDword(kMaxExchangeSize, static_cast<uint32_t>(values.maxExchangeSize), view);
+    }
+};
+
+TEST_P(SettingsViewTest, BothDllsReadTheSameView) {
+    const SettingsViewCase& row = GetParam();
+    store(KEY_WOW64_32KEY, row.in32BitView, k32BitViewValues);
+    store(KEY_WOW64_64KEY, row.in64BitView, k64BitViewValues);
+    LoadedLibrary library;
+    const SettingsAnswer own{ZYN_EXPORT(library, ZYN_ThirdPartyAppsAllowed)(),
+                             ZYN_EXPORT(library, ZYN_GetMaxExchangeSize)()};
+    EXPECT_EQ(own, row.expected) << "the " << kOwnBits << "-bit DLL";
+    EXPECT_EQ(partnerSettings(), row.expected) << "the " << kPartnerBits << "-bit DLL";
+}
+
+const SettingsViewCase kSettingsViews[] = {
+    {"OnlyIn32BitView", Stored::Values, Stored::Nothing, k32BitViewValues},
+    {"OnlyIn64BitView", Stored::Nothing, Stored::Values, k64BitViewValues},
+    {"InBothViews", Stored::Values, Stored::Values, k32BitViewValues},
+    // Only a missing key sends the read to the 64-bit view: a key without the values gives the defaults.
+    {"KeyWithoutValuesIn32BitView", Stored::KeyWithoutValues, Stored::Values, {1, 1024}},
+};
+INSTANTIATE_TEST_SUITE_P(Views, SettingsViewTest, ::testing::ValuesIn(kSettingsViews),
+                         [](const ::testing::TestParamInfo<SettingsViewCase>& info) { return info.param.name; });
 
 } // namespace

@@ -6,73 +6,24 @@
 #include "platform/win32/scoped_win32.h"
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "support/loaded_library.h"
+#include "support/settings_key.h"
 #include "trvzyn32.h"
 
 namespace {
 
 using namespace zyn::test;
 
-constexpr char kVendorKey[] = "Software\\Torvane";
-constexpr char kSettingsKey[] = "Software\\Torvane\\Zynet";
-constexpr char kThirdPartyApps[] = "Third Party Apps Allowed";
-constexpr char kMaxExchangeSize[] = "Max Exchange Size";
-
-bool keyExists(const char* path) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-    zyn::win32::RegistryKey key(opened);
-    return true;
-}
-
-// The settings key, created for a test and deleted after it, with the vendor key above it when
-// the test created that too.
-class RegistrySettingsTest : public ::testing::Test {
+class RegistrySettingsTest : public SettingsKeyTest {
 protected:
-    void SetUp() override {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); // what an earlier run that crashed left
-        vendorKeyExisted_ = keyExists(kVendorKey);
-    }
-    void TearDown() override {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
-        if (!vendorKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVendorKey);
-        EXPECT_FALSE(keyExists(kSettingsKey)) << "the test left the settings key behind";
-    }
-
-    // The settings key, created when missing.
-    static zyn::win32::RegistryKey openSettingsKey() {
-        HKEY key = nullptr;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        return zyn::win32::RegistryKey(key);
-    }
-
-    void createKey() { ASSERT_TRUE(openSettingsKey()); }
-
-    void setValue(const char* name, DWORD type, const std::vector<uint8_t>& data) {
-        zyn::win32::RegistryKey key = openSettingsKey();
-        ASSERT_TRUE(key);
-        ASSERT_EQ(RegSetValueExA(key.get(), name, 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS)
-            << name;
-    }
-
-    void setDword(const char* name, uint32_t value) {
-        std::vector<uint8_t> data(sizeof value);
-        std::memcpy(data.data(), &value, sizeof value);
-        setValue(name, REG_DWORD, data);
-    }
-
-    void deleteValue(const char* name) {
+    static void deleteValue(const char* name) {
         HKEY opened = nullptr;
         ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &opened), ERROR_SUCCESS);
         zyn::win32::RegistryKey key(opened);
         RegDeleteValueA(key.get(), name);
     }
-
-private:
-    bool vendorKeyExisted_ = false;
 };
 
 struct StoredValue {

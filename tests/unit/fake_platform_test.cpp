@@ -68,9 +68,9 @@ const Kind kKinds[] = {
      }},
     {Op::RegistryOpen,
      [](FakeWorld& w) {
-         w.registry["k"]["v"] = {1, 0, 0, 0};
+         w.registry[RegistryView::Bits32]["k"]["v"] = {1, 0, 0, 0};
          uint32_t value = 0;
-         return readMachineValue32("k", "v", value).valueRead;
+         return readMachineValue32(RegistryView::Bits32, "k", "v", value).valueRead;
      }},
     {Op::StartSockets, [](FakeWorld&) { return startSockets(); }},
     {Op::Socket, udpExchange},

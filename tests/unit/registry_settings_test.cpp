@@ -1,5 +1,5 @@
-// The two registry settings: their defaults, the stored values, and a stored 0 that only one of
-// them takes as it is.
+// The two registry settings: their defaults, the stored values, a stored 0 that only one of
+// them takes as it is, and the view they are read in.
 #include "library_fixture.h"
 
 #include <optional>
@@ -11,9 +11,13 @@
 namespace zyn::testing {
 namespace {
 
+using platform::RegistryView;
+
 class RegistrySettings : public LibraryTest {
 protected:
-    void store(const char* value, std::vector<uint8_t> bytes) { world().registry[core::kSettingsKey][value] = bytes; }
+    void store(const char* value, std::vector<uint8_t> bytes, RegistryView view = RegistryView::Bits32) {
+        world().registry[view][core::kSettingsKey][value] = bytes;
+    }
     static std::vector<uint8_t> dword(uint32_t v) {
         return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
                 static_cast<uint8_t>(v >> 24)};
@@ -38,7 +42,7 @@ TEST_F(RegistrySettings, DefaultsStoredValuesAndTheDifferenceOnZero) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        world().registry[core::kSettingsKey].clear();
+        world().registry[RegistryView::Bits32][core::kSettingsKey].clear();
         if (c.stored) {
             store(core::kThirdPartyAppsValue, *c.stored);
             store(core::kMaxExchangeSizeValue, *c.stored);
@@ -49,6 +53,46 @@ TEST_F(RegistrySettings, DefaultsStoredValuesAndTheDifferenceOnZero) {
     world().registry.clear();
     EXPECT_EQ(ZYN_ThirdPartyAppsAllowed(), 1) << "no key";
     EXPECT_EQ(ZYN_GetMaxExchangeSize(), 1024);
+}
+
+// The 32-bit view is read first; only when the key is missing there is the 64-bit view read.
+TEST_F(RegistrySettings, ThirtyTwoBitViewFirstAndSixtyFourBitViewOnlyWithoutItsKey) {
+    enum class Key { Missing, WithoutValues, WithValues, Refused };
+    struct Case {
+        const char* what;
+        Key in32;
+        bool valuesIn64;
+        int32_t thirdParty;
+        int32_t maxSize;
+    };
+    const Case cases[] = {
+        {"only the 32-bit view", Key::WithValues, false, 0, 3232},
+        {"only the 64-bit view", Key::Missing, true, 7, 6464},
+        {"both views", Key::WithValues, true, 0, 3232},
+        {"32-bit key without the values", Key::WithoutValues, true, 1, 1024},
+        {"32-bit key that cannot be opened", Key::Refused, true, 1, 1024},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        world().registry.clear();
+        if (c.in32 == Key::WithoutValues) world().registry[RegistryView::Bits32][core::kSettingsKey];
+        if (c.in32 == Key::WithValues || c.in32 == Key::Refused) {
+            store(core::kThirdPartyAppsValue, dword(0));
+            store(core::kMaxExchangeSizeValue, dword(3232));
+        }
+        if (c.valuesIn64) {
+            store(core::kThirdPartyAppsValue, dword(7), RegistryView::Bits64);
+            store(core::kMaxExchangeSizeValue, dword(6464), RegistryView::Bits64);
+        }
+        // Each call opens the 32-bit view first: that open, and only that one, is refused.
+        const auto refuse32 = [&] {
+            if (c.in32 == Key::Refused) world().failCall(fake::Op::RegistryOpen, 1);
+        };
+        refuse32();
+        EXPECT_EQ(ZYN_ThirdPartyAppsAllowed(), c.thirdParty);
+        refuse32();
+        EXPECT_EQ(ZYN_GetMaxExchangeSize(), c.maxSize);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-// zyn_exchange_client.cpp - another application that reads or writes one exchange's live data
-// through its own copy of the DLL of its bitness, loaded with LoadLibrary. Built for the other
-// bitness, it is the partner of the tests in which 32-bit and 64-bit programs share one service.
+// zyn_exchange_client.cpp - another application that reads or writes one exchange's live data,
+// or reads the two registry settings, through its own copy of the DLL of its bitness, loaded
+// with LoadLibrary. Built for the other bitness, it is the partner of the tests in which 32-bit
+// and 64-bit programs share one machine.
 // Commands and exit codes: support/exchange_client_protocol.h.
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +67,12 @@ int put(const LoadedLibrary& library, const char* name, uint32_t offset, const c
     return kClientOk;
 }
 
+int settings(const LoadedLibrary& library) {
+    std::printf("%d %d\n", static_cast<int>(ZYN_EXPORT(library, ZYN_ThirdPartyAppsAllowed)()),
+                static_cast<int>(ZYN_EXPORT(library, ZYN_GetMaxExchangeSize)()));
+    return kClientOk;
+}
+
 int run(int argc, char** argv) {
     if (argc < 2) return usage("no command");
     const std::string_view command = argv[1];
@@ -77,6 +84,7 @@ int run(int argc, char** argv) {
     if (command == "put" && argc == 6 && parseCount(argv[3], offset)) {
         return put(LoadedLibrary(), argv[2], offset, argv[4], argv[5]);
     }
+    if (command == "settings" && argc == 2) return settings(LoadedLibrary());
     return usage("unknown command or wrong arguments");
 }
 

@@ -8,6 +8,8 @@
 //   put NAME OFFSET HEADER DATA
 //                           ZYN_PutExchange of the bytes DATA at OFFSET, with the 32 bytes
 //                           HEADER in the record's header; prints the result code
+//   settings                ZYN_ThirdPartyAppsAllowed and ZYN_GetMaxExchangeSize; prints their
+//                           two results on one line, separated by a space
 #pragma once
 
 #include <cstdint>
