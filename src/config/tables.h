@@ -31,6 +31,7 @@ public:
         release();
         return slots_.allocate(slots);
     }
+    static bool fits(uint64_t slots) { return platform::HeapArray<ExchangeDef*>::fits(slots); }
     // Frees every record and the slots.
     void release();
     explicit operator bool() const { return static_cast<bool>(slots_); }
