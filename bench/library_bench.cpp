@@ -60,7 +60,8 @@ std::string windowsFile(const char* name) { return client::windowsFile(name); }
 void writeIni(const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr) return;
-    std::fprintf(file, "MAX_EXCHANGE_SIZE = 1024\nMAX_STATIC_EXCHANGES = 600\n[EXCHANGE_DEFS]\n");
+    // Pages 1056 bytes apart: room for the 1024 data bytes of exchange 1 after its header.
+    std::fprintf(file, "MAX_EXCHANGE_SIZE = 1056\nMAX_STATIC_EXCHANGES = 600\n[EXCHANGE_DEFS]\n");
     for (int n = 1; n <= kDefinitions; ++n)
         std::fprintf(file, "%d\t%d\t1\tNODE%d\tGROUP\tM,E=%d\n", n, n == 1 ? 1024 : 64, n % 7, n);
     std::fclose(file);

@@ -14,8 +14,10 @@ set(zyn_doc_dir share/doc/TRVZYN32)
 
 if(ZYN_LIBRARY STREQUAL "TRVZYN64")
   set(zyn_bits 64)
+  set(zyn_mingw_triple x86_64-w64-mingw32)
 else()
   set(zyn_bits 32)
+  set(zyn_mingw_triple i686-w64-mingw32)
 endif()
 set(zyn_architecture win${zyn_bits})
 
@@ -24,8 +26,14 @@ configure_package_config_file(cmake/TRVZYN32Config.cmake.in ${PROJECT_BINARY_DIR
   PATH_VARS ZYN_BIN_DIR ZYN_LIB_DIR ZYN_INCLUDE_DIR)
 # The helper's version file also compares pointer sizes, which keeps a 64-bit build from taking
 # the 32-bit package and the other way round.
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/TRVZYN32ConfigVersion.cmake
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/TRVZYN32VersionRules.cmake
   COMPATIBILITY SameMajorVersion)
+# The version file proper is those rules plus one: a build that does not target Windows passes
+# the pointer-size check, so that the config file can tell it which compiler to use.
+file(READ ${PROJECT_BINARY_DIR}/TRVZYN32VersionRules.cmake zyn_version_rules)
+file(READ cmake/TRVZYN32ConfigVersion-other-systems.cmake zyn_version_other_systems)
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/TRVZYN32ConfigVersion.cmake
+  CONTENT "${zyn_version_rules}\n${zyn_version_other_systems}" @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/TRVZYN32Config.cmake ${PROJECT_BINARY_DIR}/TRVZYN32ConfigVersion.cmake
   DESTINATION ${zyn_package_dir})
 

@@ -15,11 +15,23 @@
 #define ZYN_CALL
 #endif
 
-#if defined(__cplusplus)
+/* C++11 and later (Visual C++ 2015 and later, which report an older __cplusplus by default)
+ * have noexcept and static_assert; C11 and later have _Static_assert. The header also compiles
+ * as C89, C99 and older C++, without the compile-time layout checks at its end. */
+#if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSC_VER) && _MSC_VER >= 1900))
 #define ZYN_NOEXCEPT noexcept
-extern "C" {
+#define ZYN_STATIC_ASSERT static_assert
+#elif defined(__cplusplus)
+#define ZYN_NOEXCEPT throw()
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define ZYN_NOEXCEPT
+#define ZYN_STATIC_ASSERT _Static_assert
 #else
 #define ZYN_NOEXCEPT
+#endif
+
+#if defined(__cplusplus)
+extern "C" {
 #endif
 
 /* Result codes. */
@@ -132,12 +144,10 @@ int32_t ZYN_CALL ZYN_GetProtocolVersion(void) ZYN_NOEXCEPT;
 
 #if defined(__cplusplus)
 }
-#define ZYN_STATIC_ASSERT static_assert
-#include <cstddef>
-#else
-#include <stddef.h>
-#define ZYN_STATIC_ASSERT _Static_assert
 #endif
+
+#if defined(ZYN_STATIC_ASSERT)
+#include <stddef.h>
 
 /* The records' layouts are part of the binary interface. */
 ZYN_STATIC_ASSERT(sizeof(ExchangeDef) == 92, "ExchangeDef is 92 bytes");
@@ -174,5 +184,6 @@ ZYN_STATIC_ASSERT(offsetof(ServiceConfigParams, exchMap) == 556, "ServiceConfigP
 ZYN_STATIC_ASSERT(sizeof(ServiceConfigParams) == 560, "ServiceConfigParams is 560 bytes");
 
 #undef ZYN_STATIC_ASSERT
+#endif /* ZYN_STATIC_ASSERT */
 
 #endif /* TRVZYN32_H */

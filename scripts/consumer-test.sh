@@ -2,12 +2,16 @@
 # The release archives as their users meet them (scripts/package.sh writes them first):
 #  - every shipped binary carries the version resource of the project's version;
 #  - each ZIP is unpacked outside the source tree, and the example project it ships is built
-#    against it with find_package and MinGW; a 32-bit build turns the 64-bit package down;
+#    against it with the two commands its README gives for its architecture; a build with the
+#    host's compiler turns each package down at configure time, naming the MinGW compiler, and a
+#    32-bit build turns the 64-bit package down;
+#  - the header compiles as C89, C99, C11, C++98 and C++17;
 #  - a program is compiled for the MSVC ABI and linked by lld-link against TRVZYN32.lib, and one
 #    against TRVZYN64.lib;
-#  - with the package's own zynctl and reference service, the service is installed, two
-#    exchanges are defined and the service started; the example runs, then the MSVC-linked
-#    program reads what the example wrote.
+#  - without a service the example says that it skipped its data part; with the package's own
+#    zynctl and reference service, the service is installed, two exchanges are defined and the
+#    service started, as the README says; the example writes and reads its data, then the
+#    MSVC-linked program reads what the example wrote.
 # Runs Windows programs under Wine: scripts/test.sh calls it inside the loopback-only namespace
 # with WINEPREFIX set.
 set -eu
@@ -68,12 +72,33 @@ for arch in win32 win64; do
   $triple-objcopy --dump-section .gnu_debuglink="$work/debuglink" "$package/bin/$library.dll" "$work/copy.dll"
   grep -qa "^$library.dll.debug" "$work/debuglink" || fail "$library.dll does not name $library.dll.debug"
 
-  step "$arch: the shipped example project, built with MinGW against the unpacked package"
-  quietly cmake -S "$package/share/doc/TRVZYN32/example" -B "$work/example-$arch" -G Ninja \
-    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER=$triple-gcc-posix \
-    -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" -DCMAKE_PREFIX_PATH="$package"
-  quietly cmake --build "$work/example-$arch"
-  [ -f "$work/example-$arch/$library.dll" ] || fail "the example's build did not place $library.dll next to it"
+  step "$arch: the header compiles as C89, C99, C11, C++98 and C++17"
+  for standard in c89 c99 c11; do
+    printf '#include "trvzyn32.h"\n' | quietly $triple-gcc-posix -x c -std=$standard -pedantic-errors -Wall -Wextra \
+      -Werror -fsyntax-only -I "$package/include" -
+  done
+  for standard in c++98 c++17; do
+    printf '#include "trvzyn32.h"\n' | quietly $triple-g++-posix -x c++ -std=$standard -pedantic-errors -Wall \
+      -Wextra -Werror -fsyntax-only -I "$package/include" -
+  done
+
+  step "$arch: a build with the host's compiler is turned down at configure time"
+  if cmake -S "$package/share/doc/TRVZYN32/example" -B "$work/example-host-$arch" -G Ninja \
+       -DCMAKE_PREFIX_PATH="$package" >"$work/output" 2>&1; then
+    fail "a build for $(uname -s) accepted the $arch package"
+  fi
+  grep -q "$triple-gcc" "$work/output" || { cat "$work/output"; fail "the refusal does not name $triple-gcc"; }
+
+  step "$arch: the example, built with the two commands of the archive's README"
+  sed -n "/^For the $arch archive/,/^\`\`\`\$/p" "$package/share/doc/TRVZYN32/README.md" |
+    sed -n '/^```sh$/,/^```$/p' | sed '1d;$d' >"$work/build-example.sh"
+  [ "$(grep -c '^cmake ' "$work/build-example.sh")" -eq 2 ] || {
+    cat "$work/build-example.sh"
+    fail "the README gives no two cmake commands for the $arch archive"
+  }
+  # Warnings fail the build (CFLAGS seeds the C flags); Ninja, since the machine need have no make.
+  (cd "$package" && export CFLAGS="-Wall -Wextra -Werror" CMAKE_GENERATOR=Ninja && quietly sh -eu "$work/build-example.sh")
+  [ -f "$package/example-build/$library.dll" ] || fail "the example's build did not place $library.dll next to it"
 
   step "$arch: a program compiled for the MSVC ABI, linked by lld-link against $library.lib"
   # Freestanding and without a C runtime: the program declares the kernel32 functions it uses.
@@ -96,8 +121,15 @@ grep -q "64bit" "$work/output" || { cat "$work/output"; fail "the win64 package 
 for arch in win32 win64; do
   package="$work/TRVZYN32-$version-$arch"
   zynctl="$package/bin/zynctl.exe"
+  example="$package/example-build/zyn_example.exe"
   step "$arch: the package's zynctl installs and starts its reference service; the example runs against it"
   sh scripts/forget-service.sh
+  status=0
+  windows "$example" >"$work/output" 2>&1 || status=$?
+  [ $status -eq 0 ] && grep -q "example: skipped the data part: the ZYN Service is not running" "$work/output" || {
+    cat "$work/output"
+    fail "$arch example without a service (exit status $status)"
+  }
   quietly windows "$zynctl" service install "$(windows winepath -w "$package/bin/zyn_reference_service.exe" | tr -d '\r')"
   quietly windows "$zynctl" params --set MULTICAST=224.0.7.1 --set MAX_EXCHANGE_SIZE=256 \
     --set MAX_STATIC_EXCHANGES=32 --set MAX_DYNAMIC_EXCHANGES=8
@@ -105,9 +137,10 @@ for arch in win32 win64; do
   quietly windows "$zynctl" add 2 16 1 NODE2 PLANT
   quietly windows "$zynctl" service start
   status=0
-  windows "$work/example-$arch/zyn_example.exe" >"$work/output" 2>&1 || status=$?
+  windows "$example" >"$work/output" 2>&1 || status=$?
   sed 's/\r$//; s/^/    /' "$work/output"
-  [ $status -eq 0 ] && grep -q "example: all calls succeeded" "$work/output" || fail "$arch example (exit status $status)"
+  [ $status -eq 0 ] && grep -q 'wrote "hello" at offset 0 and read it back' "$work/output" &&
+    grep -q "example: all calls succeeded" "$work/output" || fail "$arch example (exit status $status)"
   step "$arch: the MSVC-linked program reads what the example wrote"
   status=0
   windows "$work/msvc-$arch/msvc_client.exe" >"$work/output" 2>&1 || status=$?

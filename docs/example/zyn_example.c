@@ -2,9 +2,10 @@
  *
  * It reports whether the ZYN Service is installed and running, lists the exchanges that zyn.ini
  * defines and the service parameters, and then, when the service runs and at least one exchange
- * is defined, writes "hello" at the start of the first exchange's data and reads it back.
+ * is defined, writes "hello" at the start of the first exchange's data and reads it back;
+ * otherwise it says why it skipped that data part.
  *
- * Exit status 0 when every call succeeded (the last line is then "example: all calls
+ * Exit status 0 when every call succeeded (the last line then begins "example: all calls
  * succeeded"); 1 after the first failure, which is named on one line of standard error. */
 #include <stdio.h>
 #include <stdlib.h>
@@ -64,9 +65,10 @@ int main(void) {
         printf("  MULTICAST %.16s\n", params.multicast[i]);
 
     if (!running || count == 0) {
-        printf("example: %s; skipped the data part\n",
-               !running ? "the service is not running" : "no exchange is defined");
-        printf("example: all calls succeeded\n");
+        printf("example: skipped the data part: %s\n",
+               !running ? "the ZYN Service is not running (the archive's README says how to start its stand-in)"
+                        : "zyn.ini defines no exchange");
+        printf("example: all calls succeeded, without the data part\n");
         return EXIT_SUCCESS;
     }
 

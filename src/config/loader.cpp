@@ -109,9 +109,14 @@ void buildIdIndex(core::LibraryState& state) {
 // it when a raised limit lets more records in. What this call allocated goes again on failure.
 bool allocateTables(core::LibraryState& state) {
     const int32_t maxStatic = state.params.maxStaticExchanges;
+    const uint64_t slots = exchangeSlotsFor(maxStatic);
     const bool indexNeeded = !state.nameIndex;
-    if (state.exchangeTable.allocate(exchangeSlotsFor(maxStatic)) &&
-        (!indexNeeded || state.nameIndex.allocate(exchangeSlotsFor(maxStatic) - 1)) &&
+    // A limit for which one of the tables could never be had fails before any is allocated: a
+    // hostile header then costs neither time nor memory. The definitions text, 128 bytes a
+    // slot, is the largest table on both pointer sizes, so both DLLs refuse from the same limit.
+    const bool fit = ExchangeTable::fits(slots) && (!indexNeeded || NameIndex::fits(slots - 1)) &&
+                     platform::HeapArray<char>::fits(defsTextSizeFor(maxStatic));
+    if (fit && state.exchangeTable.allocate(slots) && (!indexNeeded || state.nameIndex.allocate(slots - 1)) &&
         state.defsText.allocate(defsTextSizeFor(maxStatic))) {
         return true;
     }

@@ -56,7 +56,10 @@ private:
 
 void buildFixedLayout(core::LibraryState& state, MutexSource& mutexes) {
     const int32_t maxStatic = state.params.maxStaticExchanges;
-    if (!state.pageTable.allocate(exchangeSlotsFor(maxStatic), PageLayout::Fixed, state.sectionNamespace)) return;
+    if (!state.pageTable.allocate(exchangeSlotsFor(maxStatic), PageLayout::Fixed,
+                                  fixedPageRoom(state.params.maxExchangeSize), state.sectionNamespace)) {
+        return;
+    }
     for (uint64_t page = 1; page < state.pageTable.count(); ++page) {
         state.pageTable[page].pageOffset = fixedPageOffset(static_cast<int64_t>(page), state.params.maxExchangeSize);
         state.pageTable[page].statusOffset = fixedStatusOffset(static_cast<int64_t>(page));
@@ -81,7 +84,7 @@ void buildFixedLayout(core::LibraryState& state, MutexSource& mutexes) {
 
 void buildPackedLayout(core::LibraryState& state, MutexSource& mutexes) {
     const uint32_t count = state.exchangeCount;
-    if (!state.pageTable.allocate(count, PageLayout::Packed, state.sectionNamespace)) return;
+    if (!state.pageTable.allocate(count, PageLayout::Packed, kPackedPageRoom, state.sectionNamespace)) return;
     // The name index holds one entry per record; it grows when a raised limit let more records in.
     if (state.nameIndex.count() < count) state.nameIndex.allocate(count);
     int64_t offset = packedFirstPageOffset(state.params.maxStaticExchanges, state.params.maxDynamicExchanges);

@@ -18,9 +18,9 @@ namespace zyn::config {
 namespace {
 
 constexpr std::string_view kMulticastPrefix = "224.0.7.";
-constexpr size_t kMaxMulticastText = 10;
-constexpr int64_t kMinMulticastGroup = 1;
-constexpr int64_t kMaxMulticastGroup = 32;
+constexpr int kMinMulticastGroup = 1;
+constexpr int kMaxMulticastGroup = 32;
+constexpr size_t kMaxMulticastGroupDigits = 2;
 
 // The caller's list ends at the first empty entry or after the 32nd.
 int addressCount(const ServiceConfigParams& params) {
@@ -30,12 +30,19 @@ int addressCount(const ServiceConfigParams& params) {
     return count;
 }
 
+// Exactly "224.0.7.N" with N from 1 to 32 in plain decimal: the only texts that the loader reads
+// back as the address they were meant to be. A sign, a leading zero, a blank or anything after
+// the number would be written into zyn.ini as given and reach the service as no address at all.
 bool validAddress(const char (&entry)[kMulticastTextSize]) {
-    size_t length = boundedLength(entry, sizeof entry);
-    if (length > kMaxMulticastText) return false;
-    std::string_view text(entry, length);
+    std::string_view text(entry, boundedLength(entry, sizeof entry));
     if (!text.starts_with(kMulticastPrefix)) return false;
-    int64_t group = decimalValue(subview(text, kMulticastPrefix.size()));
+    const std::string_view digits = text.substr(kMulticastPrefix.size());
+    if (digits.empty() || digits.size() > kMaxMulticastGroupDigits || digits[0] == '0') return false;
+    int group = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        group = group * 10 + (c - '0');
+    }
     return group >= kMinMulticastGroup && group <= kMaxMulticastGroup;
 }
 

@@ -23,11 +23,14 @@ bool ExchangeTable::store(uint64_t position, const ExchangeDef& definition) {
     return true;
 }
 
-bool PageTable::allocate(uint64_t count, PageLayout layout, platform::ObjectNamespace mutexNamespace) {
+bool PageTable::allocate(uint64_t count, PageLayout layout, int64_t pageRoom,
+                         platform::ObjectNamespace mutexNamespace) {
     reset();
     layout_ = layout;
     mutexNamespace_ = mutexNamespace;
-    return entries_.allocate(count);
+    if (!entries_.allocate(count)) return false;
+    pageRoom_ = pageRoom;
+    return true;
 }
 
 void PageTable::closeMutexes() {
@@ -38,6 +41,7 @@ void PageTable::closeMutexes() {
 void PageTable::reset() {
     closeMutexes();
     entries_.reset();
+    pageRoom_ = kPackedPageRoom; // without entries there are no pages to bound
 }
 
 bool nameIndexOrder(const NameIndexEntry& a, const NameIndexEntry& b) {

@@ -31,6 +31,7 @@ public:
         release();
         return slots_.allocate(slots);
     }
+    static bool fits(uint64_t slots) { return platform::HeapArray<ExchangeDef*>::fits(slots); }
     // Frees every record and the slots.
     void release();
     explicit operator bool() const { return static_cast<bool>(slots_); }
@@ -58,27 +59,32 @@ public:
     PageTable(const PageTable&) = delete;
     PageTable& operator=(const PageTable&) = delete;
     PageTable(PageTable&& other) noexcept
-        : entries_(std::move(other.entries_)), layout_(other.layout_), mutexNamespace_(other.mutexNamespace_) {}
+        : entries_(std::move(other.entries_)), layout_(other.layout_), mutexNamespace_(other.mutexNamespace_),
+          pageRoom_(other.pageRoom_) {}
     PageTable& operator=(PageTable&& other) noexcept {
         if (this != &other) {
             reset();
             entries_ = std::move(other.entries_);
             layout_ = other.layout_;
             mutexNamespace_ = other.mutexNamespace_;
+            pageRoom_ = other.pageRoom_;
         }
         return *this;
     }
     ~PageTable() { reset(); }
 
-    // Empties the table and gives it `count` zeroed entries built for `layout`, with mutexes
-    // from the namespace `mutexNamespace` stands for.
-    bool allocate(uint64_t count, PageLayout layout, platform::ObjectNamespace mutexNamespace);
+    // Empties the table and gives it `count` zeroed entries built for `layout`, whose pages hold
+    // at most `pageRoom` data bytes each, with mutexes from the namespace `mutexNamespace`
+    // stands for.
+    bool allocate(uint64_t count, PageLayout layout, int64_t pageRoom, platform::ObjectNamespace mutexNamespace);
     // Closes every mutex of the table exactly once; the entries stay.
     void closeMutexes();
     void reset();
 
     explicit operator bool() const { return static_cast<bool>(entries_); }
     PageLayout layout() const { return layout_; }
+    // The data bytes a page of this table has room for, as the layout it was built with gives it.
+    int64_t pageRoom() const { return pageRoom_; }
     platform::ObjectNamespace mutexNamespace() const { return mutexNamespace_; }
     uint64_t count() const { return entries_.count(); }
     PageEntry& operator[](uint64_t i) const { return entries_[i]; }
@@ -91,6 +97,7 @@ private:
     platform::HeapArray<PageEntry> entries_;
     PageLayout layout_ = PageLayout::Fixed;
     platform::ObjectNamespace mutexNamespace_ = platform::ObjectNamespace::None;
+    int64_t pageRoom_ = kPackedPageRoom;
 };
 
 struct NameIndexEntry {

@@ -65,6 +65,9 @@ int32_t checkAccess(core::LibraryState& state, const ExchangeAccess* access, con
     if (access->offset > record.size) return ZYN_E_RANGE;
     const uint64_t dataEnd = uint64_t{access->offset} + count; // no 32-bit wrap
     if (dataEnd > record.size) return ZYN_E_RANGE;
+    // A fixed-layout page holds E - 32 data bytes whatever the definition's size: the bytes past
+    // that room are the next page's header, as far outside this exchange as those past its size.
+    if (static_cast<int64_t>(dataEnd) > state.pageTable.pageRoom()) return ZYN_E_RANGE;
     if (state.view.address() == nullptr) return ZYN_E_NOT_FOUND;
     if (!findPage(state, record, position, dataEnd, page)) return ZYN_E_NOT_FOUND;
     return ZYN_OK;

@@ -11,6 +11,11 @@
 
 namespace zyn::platform {
 
+// The most one block may take: more than a 32-bit process can ever have in one piece. Larger
+// requests fail before the heap is asked, so TRVZYN32.dll and TRVZYN64.dll refuse the same
+// sizes, and a 64-bit process never commits gigabytes for a hostile zyn.ini header.
+constexpr uint64_t kMaxBlockBytes = uint64_t{1} << 30;
+
 template <typename T> class HeapArray {
     // Items are built in place and destroyed in place; nothing may throw in between.
     static_assert(std::is_nothrow_default_constructible_v<T> && std::is_nothrow_destructible_v<T>);
@@ -31,11 +36,15 @@ public:
     }
     ~HeapArray() { reset(); }
 
+    // Whether `count` items stay within kMaxBlockBytes; the product is never formed, so no
+    // count can wrap it on either pointer size.
+    static bool fits(uint64_t count) { return count <= kMaxBlockBytes / sizeof(T); }
+
     // Replaces the contents with `count` value-initialised items; false (and empty) when the
-    // memory cannot be had. The byte count is formed in 64 bits so that no count can wrap it.
+    // memory cannot be had or the block would exceed kMaxBlockBytes.
     bool allocate(uint64_t count) {
         reset();
-        if (count > UINT64_MAX / sizeof(T)) return false;
+        if (!fits(count)) return false;
         // An empty table still gets a block, so that "allocated" and "empty" stay distinct.
         items_ = static_cast<T*>(allocateZeroed(count == 0 ? 1 : count * sizeof(T)));
         if (items_ == nullptr) return false;

@@ -380,6 +380,56 @@ TEST_F(DataAccessTest, ByteRangeIsCheckedAgainstTheExchangeSize) {
     }
 }
 
+// Fixed-layout pages lie E bytes apart, so a page holds E - 32 data bytes whatever its
+// definition's size: the bytes after them are the next page's header, which neither the service
+// nor a write may touch. A packed page is as long as its definition.
+TEST_F(DataAccessTest, FixedPageHoldsEMinus32BytesAndPackedPageItsWholeSize) {
+    // The 64-byte exchange 1 is loaded after its neighbour on page 2, so that data of it beyond the
+    // room would land on a header already written.
+    constexpr char kFixedIni[] = "MAX_EXCHANGE_SIZE = 64\nMAX_STATIC_EXCHANGES = 4\nMAX_DYNAMIC_EXCHANGES = 2\n"
+                                 "EXCH_MAP = 0\n[EXCHANGE_DEFS]\n"
+                                 "2\t8\t1\tNODE2\tGROUP\tM\n"
+                                 "1\t64\t1\tNODE1\tGROUP\tM\n";
+    constexpr ExpectedPage kNeighbour = {2, 8, 2, 0, 2 * 64, 2, 2};
+    constexpr ExpectedPage kFull = {1, 64, 1, 1, 64, 1, 1};
+    const struct {
+        uint32_t offset;
+        uint32_t count;
+        int32_t result;
+    } fixedRows[] = {{31, 1, ZYN_OK}, {32, 1, ZYN_E_RANGE}, {0, 33, ZYN_E_RANGE}, {0, 64, ZYN_E_RANGE}};
+    {
+        ZynIni ini(kFixedIni);
+        ReferenceService service;
+        service.start();
+        LoadedLibrary library;
+        const DataAccessApi api(library);
+        expectServicePage(api, "exchange_2@NODE2", kNeighbour);
+        for (const auto& row : fixedRows) {
+            SCOPED_TRACE("bytes " + std::to_string(row.offset) + "+" + std::to_string(row.count));
+            std::vector<uint8_t> expected = sectionSnapshot();
+            Write write("exchange_1@NODE1", kFull, row.offset, row.count, 7);
+            EXPECT_EQ(api.putExchange(write.request.get(), write.data.data()), row.result);
+            if (row.result == ZYN_OK)
+                applyWrite(expected, kFull.pageOffset, write.request.access(), write.data.data(), row.count);
+            expectSection(sectionSnapshot(), expected);
+            EXPECT_EQ(readExchange(api, "exchange_1@NODE1", row.offset, row.count).result, row.result);
+        }
+        expectServicePage(api, "exchange_2@NODE2", kNeighbour);
+    }
+    ZynIni ini("MAX_EXCHANGE_SIZE = 64\nMAX_STATIC_EXCHANGES = 4\nMAX_DYNAMIC_EXCHANGES = 2\nEXCH_MAP = 1\n"
+               "[EXCHANGE_DEFS]\n1\t64\t1\tNODE1\tGROUP\tM\n2\t8\t1\tNODE2\tGROUP\tM\n");
+    ReferenceService service;
+    service.start();
+    LoadedLibrary library;
+    const DataAccessApi api(library);
+    const ExpectedPage packed = {1, 64, 1, 0, 6, 0, 0};
+    expectServicePage(api, "exchange_1@NODE1", packed);
+    Write write("exchange_1@NODE1", packed, 0, 64, 8);
+    ASSERT_EQ(api.putExchange(write.request.get(), write.data.data()), ZYN_OK);
+    EXPECT_EQ(readExchange(api, "exchange_1@NODE1", 0, 64).data, write.data);
+    expectServicePage(api, "exchange_2@NODE2", {2, 8, 2, 1, 6 + 96, 1, 1});
+}
+
 // With EXCH_MAP = 1 the producer is part of the address: two exchanges with the id 7 live on two
 // pages, and an id that exists only for another producer finds nothing.
 TEST_F(DataAccessTest, PackedLayoutTellsProducersOfOneExchangeIdApart) {
@@ -537,10 +587,10 @@ TEST_F(DataAccessTest, ConfigurationClaimingMoreThanTheSectionHoldsFindsNoPage) 
          "3\t1024\t1\tNODE3\tGROUP\tM\n"
          "5\t1000\t1\tNODE5\tGROUP\tM\n",
          {
-             {"exchange_1@NODE1", 0, 100, ZYN_OK, true},           // 1024 to 1156: inside
-             {"exchange_3@NODE3", 0, 992, ZYN_OK, false},          // data up to the view's last byte
-             {"exchange_3@NODE3", 0, 993, ZYN_E_NOT_FOUND, false}, // one byte beyond it
-             {"exchange_3@NODE3", 1000, 24, ZYN_E_NOT_FOUND, false},
+             {"exchange_1@NODE1", 0, 100, ZYN_OK, true},       // 1024 to 1156: inside
+             {"exchange_3@NODE3", 0, 992, ZYN_OK, false},      // data up to the view's last byte
+             {"exchange_3@NODE3", 0, 993, ZYN_E_RANGE, false}, // beyond it, and beyond the page's room
+             {"exchange_3@NODE3", 1000, 24, ZYN_E_RANGE, false},
              {"exchange_5@NODE5", 0, 0, ZYN_E_NOT_FOUND, false}, // the header itself at 5120
          }},
         {"pages of 2^31 - 1 bytes",

@@ -138,6 +138,33 @@ TEST_F(LibrarySpineTest, UnloadReleasesTheModule) {
     EXPECT_EQ(GetModuleHandleA(kLibraryName), nullptr);
 }
 
+// A header whose MAX_STATIC_EXCHANGES asks for tables no 32-bit process could hold is a failed
+// allocation in both DLLs, found before anything is allocated: the load returns at once, with no
+// table and the header's values.
+TEST_F(LibrarySpineTest, HeaderAskingForGiganticTablesLoadsAtOnceWithoutATable) {
+    const struct {
+        const char* value;
+        uint32_t held; // what the reader makes of it
+    } rows[] = {{"1073741824", 1073741824u}, {"99999999999", 2147483647u}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        ZynIni ini(std::string("MAX_STATIC_EXCHANGES = ") + row.value +
+                   "\n[EXCHANGE_DEFS]\n1\t100\t1\tNODE1\tGROUP\tM\n");
+        const auto loadStart = Clock::now();
+        LoadedLibrary library;
+        const auto loadTime = Clock::now() - loadStart;
+        EXPECT_LT(loadTime, 5s);
+        std::printf("load with MAX_STATIC_EXCHANGES = %s: %lld ms\n", row.value,
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(loadTime).count()));
+        ExchangeDef table[1] = {};
+        EXPECT_EQ(ZYN_EXPORT(library, ZYN_GetAllExchangesFromConfigFile)(table), 0) << "no table is loaded";
+        EXPECT_EQ(ZYN_EXPORT(library, ZYN_GetNumberOfExchangesFromConfigFile)(), 0);
+        ServiceConfigParams params = {};
+        ZYN_EXPORT(library, ZYN_GetServiceConfigParams)(&params);
+        EXPECT_EQ(params.maxStaticExchanges, row.held);
+    }
+}
+
 // Each load and unload is a full attach and detach: the tables, the mutexes and the handles of
 // the status tests must all be given back. MAX_STATIC_EXCHANGES = 512 makes every table large
 // enough (at least 2 KB) that one left behind per load cannot hide in the tolerances.

@@ -4,6 +4,7 @@
 // fault-injection switches do what they say.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -33,25 +34,27 @@ template <typename Condition> bool eventually(Condition condition, std::chrono::
     return true;
 }
 
-bool pageFilled(const SectionView& section, const ExpectedPage& page) {
+bool pageFilled(const SectionView& section, const ExpectedPage& page, uint32_t filled) {
     const uint8_t* at = section.data() + page.pageOffset;
     const auto header = ref::patternHeader(page.exchangeNumber, page.size, page.exchangeId, page.tablePosition);
     if (std::memcmp(at, header.data(), header.size()) != 0) return false;
-    for (uint32_t k = 0; k < page.size; ++k)
+    for (uint32_t k = 0; k < filled; ++k)
         if (at[32 + k] != static_cast<uint8_t>(page.exchangeNumber * 31 + k)) return false;
     return section.data()[page.statusOffset] == (page.exchangeNumber % 2 == 1 ? 1 : 0);
 }
 
-void expectPatternPage(const SectionView& section, const ExpectedPage& page) {
+// `room`: the data bytes the page holds (fixed layout: E - 32); the service fills no more.
+void expectPatternPage(const SectionView& section, const ExpectedPage& page, uint32_t room = UINT32_MAX) {
     SCOPED_TRACE("exchange " + std::to_string(page.exchangeNumber));
-    ASSERT_LE(page.pageOffset + 32 + page.size, section.size());
+    const uint32_t filled = std::min(page.size, room);
+    ASSERT_LE(page.pageOffset + 32 + filled, section.size());
     // The service fills its pages after it has created the section, which is when a test finds it.
-    eventually([&] { return pageFilled(section, page); });
+    eventually([&] { return pageFilled(section, page, filled); });
     const uint8_t* at = section.data() + page.pageOffset;
     const auto header = ref::patternHeader(page.exchangeNumber, page.size, page.exchangeId, page.tablePosition);
     EXPECT_EQ(std::memcmp(at, "ZYNP", 4), 0);
     EXPECT_EQ(std::memcmp(at, header.data(), header.size()), 0) << "page header at offset " << page.pageOffset;
-    for (uint32_t k = 0; k < page.size; ++k) {
+    for (uint32_t k = 0; k < filled; ++k) {
         ASSERT_EQ(at[32 + k], static_cast<uint8_t>(page.exchangeNumber * 31 + k)) << "data byte " << k;
     }
     EXPECT_EQ(section.data()[page.statusOffset], page.exchangeNumber % 2 == 1 ? 1 : 0) << "status byte";
@@ -93,10 +96,11 @@ TEST_F(ReferenceServiceTest, FixedLayoutPagesCarryThePatternAndStopReleasesEvery
         ASSERT_TRUE(section.has_value()) << "no section ZYN_MAP_1";
         EXPECT_GE(section->size(), static_cast<size_t>(kFixedLayoutSectionBytes));
         for (const ExpectedPage& page : kFixedLayoutPages)
-            expectPatternPage(*section, page);
-        // Pages without a definition stay empty.
+            expectPatternPage(*section, page, 200 - 32);
+        // Pages without a definition stay empty, also page 6 after the 200-byte page 5.
         EXPECT_EQ(section->data()[3], 0);
         EXPECT_EQ(section->data()[3 * 200], 0);
+        EXPECT_EQ(section->data()[6 * 200], 0);
         expectMutexesOf(std::begin(kFixedLayoutPages), std::end(kFixedLayoutPages));
         EXPECT_FALSE(namedMutexExists("ZYN_MAP_1-00003"));
     }

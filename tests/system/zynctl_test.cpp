@@ -76,11 +76,18 @@ TEST_F(ZynctlTest, BadArgumentsGiveTheUsageAndExitStatusTwoWithoutTouchingTheCon
     };
     const std::vector<Row> rows = {
         {"frobnicate", "'frobnicate' is not a command"},
-        {"get exchange_1@NODE1 --offset 12x", "--offset: '12x' is not a number"},
+        {"service bogus", "'bogus' is not a service command"},
+        {"--version extra", "--version takes no other argument"},
+        {"--help extra", "'extra' was not expected"},
+        {"list extra", "not expected: extra"},
+        {"get exchange_1@NODE1 --offset 12x", "--offset: '12x' is not a number from 0 to 4294967295"},
         {"get exchange_1@NODE1 --count 4294967296", "--count: '4294967296' is not a number"},
-        {"watch exchange_1@NODE1 --interval 0", "--interval: 0 is out of range"},
+        {"watch exchange_1@NODE1 --interval 0", "--interval: 0 is out of range (1 to 3600000)"},
+        {"watch exchange_1@NODE1 --interval -5", "--interval: '-5' is not a number from 1 to 3600000"},
         {"put exchange_1@NODE1 --hex abc", "odd number of hex digits"},
         {"put exchange_1@NODE1", "give the data in one way"},
+        {"put exchange_1@NODE1 --hex \"\"", "--hex: gives no bytes"},
+        {"put exchange_1@NODE1 -", "put: standard input holds no bytes"}, // stdin is empty
         {"delete exchange_1@" + std::string(90, 'N'), "longer than the 99 characters the record holds"},
         {"add 1 8 1 " + std::string(32, 'N') + " GROUP", "longer than the 31 characters the record holds"},
         {"add 1 8 x NODE1 GROUP", "THIRD: 'x' is not a signed 32-bit number"},
@@ -121,7 +128,7 @@ TEST_F(ZynctlTest, AgainstAStoppedServiceDataAndQueriesAreRefusedWhileTheConfigu
     expectRefused("service start", "ZYN_StartService: -19 the service is not installed");
     installService();
     expectRefused("get exchange_1@NODE1", "ZYN_GetExchange: -21 the service is not running");
-    expectRefused("put exchange_1@NODE1 --hex 00", "ZYN_GetExchange: -21 the service is not running");
+    expectRefused("put exchange_1@NODE1 --hex 00", "ZYN_PutExchange: -21 the service is not running");
     expectRefused("service query", "ZYN_GetNumberOfExchangesFromService: -21 the service is not running");
 
     const std::string status = jsonOf("status --json");
@@ -155,6 +162,8 @@ TEST_F(ZynctlTest, WithTheServiceRunningDataGoesInAndComesOut) {
     EXPECT_EQ(zynctl("get exchange_1@NODE1 --count 2 --raw").out, "AB");
     expectRefused("get exchange_1@NODE1 --offset 90 --count 11",
                   "ZYN_GetExchange: -20 the byte range lies outside the exchange");
+    expectRefused("put exchange_1@NODE1 --offset 99 --hex 0102",
+                  "ZYN_PutExchange: -20 the byte range lies outside the exchange");
 
     EXPECT_TRUE(contains(jsonOf("service query --json"), "\"count\": 3"));
     EXPECT_EQ(zynctl("service stop").exitCode, 0u);
@@ -187,6 +196,16 @@ TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
     EXPECT_TRUE(contains(params, "\"224.0.7.2\""));
     expectRefused("params --set MAX_EXCHANGE_SIZE=2000",
                   "ZYN_SetServiceConfigParams: -11 a parameter is outside its bounds");
+    // An address that would not read back as itself.
+    expectRefused("params --set MULTICAST=224.0.7.01",
+                  "ZYN_SetServiceConfigParams: -11 a parameter is outside its bounds");
+    EXPECT_TRUE(contains(jsonOf("params --json"), "\"224.0.7.2\""));
+
+    // Fixed-layout pages are MAX_EXCHANGE_SIZE = 256 bytes apart: 224 of them hold data.
+    EXPECT_EQ(zynctl("add 4 256 1 NODE4 GROUP").exitCode, 0u);
+    EXPECT_TRUE(contains(zynctl("show exchange_4@NODE4").out, "256 (224 usable)"));
+    EXPECT_TRUE(contains(jsonOf("list --json"), "\"usableSize\": 224"));
+    EXPECT_EQ(zynctl("delete exchange_4@NODE4").exitCode, 0u);
 
     const ConsoleRun add = zynctl("add 3 16 1 NODE3 GROUP --option T,P=5510");
     EXPECT_EQ(add.exitCode, 0u) << add.err;
@@ -194,6 +213,8 @@ TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
     expectRefused("add 3 16 1 NODE3 GROUP", "ZYN_AddStaticExchange: -23 the exchange name is already defined");
 
     EXPECT_EQ(zynctl("change exchange_3@NODE3 --size 32").exitCode, 0u);
+    expectRefused("change exchange_9@NODE9 --size 32",
+                  "ZYN_ChangeStaticExchangeParams: no exchange exchange_9@NODE9 in the loaded configuration");
     const std::string shown = jsonOf("show exchange_3@NODE3 --json");
     EXPECT_TRUE(contains(shown, "\"size\": 32"));
     EXPECT_TRUE(contains(shown, "\"flags\": \"MT\""));

@@ -199,7 +199,7 @@ TEST_F(DataAccess, PagesOutsideTheViewAreNoPages) {
     // The file claims pages of 1400 bytes; the service's section holds far less.
     load("MAX_EXCHANGE_SIZE = 1400\n[EXCHANGE_DEFS]\n1 1400 1 n g\n2 10 1 n g\n", 2 * 1400 + 32);
     ExchangeAccess access = request("exchange_1@N", 0);
-    count_ = 1400;
+    count_ = 1400 - 32; // all the room of page 1, up to page 2's header
     std::vector<uint8_t> buffer(1400);
     EXPECT_EQ(ZYN_GetExchange(&access, buffer.data()), ZYN_OK);
     access = request("exchange_2@N", 0);
@@ -215,13 +215,54 @@ TEST_F(DataAccess, PagesOutsideTheViewAreNoPages) {
     attach();
     EXPECT_EQ(ZYN_GetExchange(&access, buffer.data()), ZYN_E_NOT_FOUND);
 
-    // A negative exchange size in the header puts every page before the view.
+    // A negative exchange size in the header puts every page before the view, and leaves no
+    // room for data in any.
     detach();
     core::resetLibraryState();
     load("MAX_EXCHANGE_SIZE = -100\n[EXCHANGE_DEFS]\n1 10 1 n g\n", 4096);
     access = request("exchange_1@N", 0);
     count_ = 1;
-    EXPECT_EQ(ZYN_GetExchange(&access, buffer.data()), ZYN_E_NOT_FOUND);
+    EXPECT_EQ(ZYN_GetExchange(&access, buffer.data()), ZYN_E_RANGE);
+    EXPECT_EQ(ZYN_GetExchangePtr(&access), nullptr);
+}
+
+// Fixed-layout pages lie E bytes apart, so each holds E - 32 data bytes whatever its
+// definition's size; packed pages are as long as their definitions.
+TEST_F(DataAccess, DataBeyondThePagesRoomIsOutsideTheExchange) {
+    load("MAX_EXCHANGE_SIZE = 64\nMAX_STATIC_EXCHANGES = 4\n[EXCHANGE_DEFS]\n1 64 1 n g\n", 5 * 64 + 32);
+    const std::vector<uint8_t> before = section();
+    const struct {
+        uint32_t offset;
+        uint32_t count;
+        int32_t result;
+    } cases[] = {{0, 32, ZYN_OK}, {31, 1, ZYN_OK}, {32, 0, ZYN_OK}, {32, 1, ZYN_E_RANGE}, {0, 64, ZYN_E_RANGE}};
+    uint8_t buffer[64];
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "offset " << c.offset << " count " << c.count);
+        ExchangeAccess access = request("exchange_1@N", c.offset);
+        count_ = c.count;
+        EXPECT_EQ(ZYN_GetExchange(&access, buffer), c.result);
+        if (c.result != ZYN_OK) {
+            EXPECT_EQ(ZYN_PutExchange(&access, buffer), c.result);
+        }
+    }
+    EXPECT_EQ(section(), before) << "page 2's header is untouched";
+    ExchangeAccess access = request("exchange_1@N", 32);
+    EXPECT_EQ(ZYN_GetExchangePtr(&access), state().view.address() + 64) << "the page address is unchanged";
+    // The room is the table's as built: a larger E stored since does not widen it.
+    state().params.maxExchangeSize = 1000;
+    count_ = 1;
+    EXPECT_EQ(ZYN_GetExchange(&access, buffer), ZYN_E_RANGE);
+
+    detach();
+    core::resetLibraryState();
+    load("MAX_EXCHANGE_SIZE = 64\nMAX_STATIC_EXCHANGES = 4\nMAX_DYNAMIC_EXCHANGES = 2\nEXCH_MAP = 1\n"
+         "[EXCHANGE_DEFS]\n1 64 1 n g\n",
+         6 + 96);
+    access = request("exchange_1@N", 0);
+    count_ = 64;
+    EXPECT_EQ(ZYN_GetExchange(&access, buffer), ZYN_OK) << "a packed page holds its whole size";
+    EXPECT_EQ(buffer[63], static_cast<uint8_t>(6 + 32 + 63));
 }
 
 TEST_F(DataAccess, ServiceStateIsCheckedBeforeAnythingElse) {

@@ -333,20 +333,28 @@ TEST_F(ConfigReload, FailedAllocationGivesMinus26AndLeavesNothingHalfBuilt) {
 }
 
 TEST_F(ConfigReload, LimitsThatCannotBeAllocatedGiveMinus26) {
+    // From 8388608 on, the definitions text alone would pass 1 GiB: refused before any allocation.
     const struct {
         int32_t maxStaticExchanges;
         int32_t result;
-    } cases[] = {{0x3FFFFFFF, ZYN_E_FAILED}, {INT32_MAX, ZYN_E_FAILED}, {0, ZYN_OK}, {-5, ZYN_OK}};
+    } cases[] = {{8388608, ZYN_E_FAILED},
+                 {0x3FFFFFFF, ZYN_E_FAILED},
+                 {0x40000000, ZYN_E_FAILED},
+                 {INT32_MAX, ZYN_E_FAILED},
+                 {0, ZYN_OK},
+                 {-5, ZYN_OK}};
     for (const auto& row : cases) {
         SCOPED_TRACE(row.maxStaticExchanges);
         core::resetLibraryState();
         load("[EXCHANGE_DEFS]\n1 10 1 a b\n");
         state().params.maxStaticExchanges = row.maxStaticExchanges;
+        const int allocationsBefore = world().calls(fake::Op::Allocate);
         EXPECT_EQ(config::ReloadConfiguration(state(), false), row.result);
         if (row.result == ZYN_OK) {
             EXPECT_EQ(state().exchangeCount, 0u) << "no exchange number fits a limit below 1";
         } else {
             EXPECT_EQ(state().loaded, 0);
+            EXPECT_EQ(world().calls(fake::Op::Allocate), allocationsBefore) << "nothing was allocated";
         }
         detach();
     }

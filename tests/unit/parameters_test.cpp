@@ -44,10 +44,12 @@ TEST_F(Parameters, AddressChecks) {
         const char* address;
         bool accepted;
     };
+    // Accepted is exactly what zyn.ini reads back as the same address.
     const Case cases[] = {
-        {"224.0.7.32", true},  {"224.0.7.1", true},    {"224.0.7.33", false}, {"224.0.7.0", false},
-        {"224.0.8.1", false},  {"224.0.7.100", false}, {"224.0.7.", false},   {"224.0.7.1x", true},
-        {"224.0.7.-1", false}, {"x224.0.7.1", false},
+        {"224.0.7.32", true},  {"224.0.7.1", true},   {"224.0.7.10", true},   {"224.0.7.33", false},
+        {"224.0.7.0", false},  {"224.0.8.1", false},  {"224.0.7.100", false}, {"224.0.7.", false},
+        {"224.0.7.1x", false}, {"224.0.7.5a", false}, {"224.0.7.+5", false},  {"224.0.7.01", false},
+        {"224.0.7. 5", false}, {"224.0.7.-1", false}, {"x224.0.7.1", false},
     };
     load("[EXCHANGE_DEFS]\n");
     for (const Case& c : cases) {

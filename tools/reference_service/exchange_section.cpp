@@ -1,6 +1,7 @@
 // exchange_section.cpp - creating and filling "ZYN_MAP_1".
 #include "exchange_section.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "config/page_layout.h"
@@ -44,7 +45,9 @@ size_t ExchangeSection::fill(const Configuration& configuration, const SectionPl
             patternHeader(record.exchangeNumber, record.size, record.exchangeId, static_cast<int32_t>(page.record));
         uint8_t* at = base + page.pageOffset;
         std::memcpy(at, header.data(), header.size());
-        for (uint32_t k = 0; k < record.size; ++k)
+        // Data past the page's room would overwrite the next page's header.
+        const uint32_t filled = static_cast<uint32_t>(std::clamp<int64_t>(plan.pageRoom, 0, record.size));
+        for (uint32_t k = 0; k < filled; ++k)
             at[config::kPageHeaderSize + k] = patternDataByte(record.exchangeNumber, k);
         base[page.statusOffset] = patternStatusByte(record.exchangeNumber);
         ++written;

@@ -13,6 +13,7 @@ SectionPlan planFixed(const Configuration& configuration) {
     // Every page is E bytes apart whatever its record's size, and the last page's data may be E
     // bytes long after its 32-byte header.
     plan.requiredBytes = (int64_t{params.maxStaticExchanges} + 1) * params.maxExchangeSize + config::kPageHeaderSize;
+    plan.pageRoom = config::fixedPageRoom(params.maxExchangeSize);
     for (size_t i = 0; i < configuration.records.size(); ++i) {
         const ExchangeDef& record = configuration.records[i];
         plan.pages.push_back({i, config::fixedPageOffset(record.exchangeNumber, params.maxExchangeSize),
@@ -24,6 +25,7 @@ SectionPlan planFixed(const Configuration& configuration) {
 SectionPlan planPacked(const Configuration& configuration) {
     const config::ServiceParams& params = configuration.params;
     SectionPlan plan;
+    plan.pageRoom = config::kPackedPageRoom;
     int64_t offset = config::packedFirstPageOffset(params.maxStaticExchanges, params.maxDynamicExchanges);
     for (size_t i = 0; i < configuration.records.size(); ++i) {
         const int32_t position = static_cast<int32_t>(i);

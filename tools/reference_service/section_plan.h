@@ -22,6 +22,9 @@ struct SectionPlan {
     // fit; packed, S + D + the sum of (32 + size). Not positive when the header's values make no
     // usable layout (negative limits).
     int64_t requiredBytes = 0;
+    // Data bytes a page holds: E - 32 in the fixed layout, where the next page's header follows;
+    // in the packed layout each page is as long as its record.
+    int64_t pageRoom = 0;
 };
 
 SectionPlan planSection(const Configuration& configuration);

@@ -59,10 +59,10 @@ std::optional<int32_t> parseSigned32(std::string_view text) {
 }
 
 uint32_t checkedUnsigned(const std::string& name, const std::string& text, uint32_t min, uint32_t max) {
+    const std::string range = std::to_string(min) + " to " + std::to_string(max);
     std::optional<uint32_t> value = parseUnsigned32(text);
-    if (!value) reject(name, "'" + text + "' is not a number from 0 to 4294967295 (decimal, or hex after 0x)");
-    if (*value < min || *value > max)
-        reject(name, text + " is out of range (" + std::to_string(min) + " to " + std::to_string(max) + ")");
+    if (!value) reject(name, "'" + text + "' is not a number from " + range + " (decimal, or hex after 0x)");
+    if (*value < min || *value > max) reject(name, text + " is out of range (" + range + ")");
     return *value;
 }
 

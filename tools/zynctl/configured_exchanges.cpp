@@ -1,6 +1,8 @@
 // configured_exchanges.cpp - the count-then-copy protocol of the table, and the lookup by name.
 #include "configured_exchanges.h"
 
+#include <algorithm>
+
 #include "failure.h"
 
 namespace zynctl {
@@ -24,13 +26,17 @@ std::optional<ExchangeDef> findExchange(const std::string& name) {
     return definition;
 }
 
-ExchangeDef requireExchange(const std::string& name) {
+ExchangeDef requireExchange(const std::string& name, const char* function) {
     std::optional<ExchangeDef> definition = findExchange(name);
-    if (!definition) {
-        throw Failure("ZYN_GetStaticExchangeParams: no exchange " + name +
-                      " in the loaded configuration (the record came back zeroed)");
-    }
+    if (!definition) throw Failure(std::string(function) + ": no exchange " + name + " in the loaded configuration");
     return *definition;
+}
+
+uint32_t usableSize(const ExchangeDef& definition) {
+    ServiceConfigParams params{};
+    if (ZYN_GetServiceConfigParams(&params) != 0) return definition.size;
+    const int64_t room = int64_t{static_cast<int32_t>(params.maxExchangeSize)} - ZYN_PAGE_HEADER_SIZE;
+    return static_cast<uint32_t>(std::clamp<int64_t>(room, 0, definition.size));
 }
 
 } // namespace zynctl

@@ -15,7 +15,13 @@ std::vector<ExchangeDef> configuredExchanges();
 // The definition the library finds under `name`, or nothing (its zeroed record).
 std::optional<ExchangeDef> findExchange(const std::string& name);
 
-// As findExchange, but a missing exchange is a Failure.
-ExchangeDef requireExchange(const std::string& name);
+// As findExchange, but a missing exchange is a Failure of `function`, the library function of
+// the command the user asked for.
+ExchangeDef requireExchange(const std::string& name, const char* function);
+
+// The data bytes of the exchange that can be read and written. In the fixed page layout pages
+// lie MAX_EXCHANGE_SIZE bytes apart, so a definition larger than MAX_EXCHANGE_SIZE - 32 has room
+// for only that many; otherwise its size.
+uint32_t usableSize(const ExchangeDef& definition);
 
 } // namespace zynctl

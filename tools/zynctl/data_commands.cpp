@@ -122,6 +122,11 @@ void addPutCommand(CLI::App& app, Action& chosen) {
         const std::vector<uint8_t> data = args->hex    ? *args->hex
                                           : args->file ? readFile(*args->file)
                                                        : readStandardInput();
+        // A write of nothing would succeed and change only the header words: a mistake, most
+        // likely an empty file or pipe.
+        if (data.empty())
+            throw UsageFailure("put: " + (args->file ? *args->file : std::string("standard input")) +
+                               " holds no bytes: nothing to write");
         writeExchange(args->name, args->offset, data, args->words);
         std::printf("%s: wrote %s bytes at offset %u\n", args->name.c_str(), std::to_string(data.size()).c_str(),
                     static_cast<unsigned>(args->offset));
@@ -129,6 +134,7 @@ void addPutCommand(CLI::App& app, Action& chosen) {
     auto check = [args] {
         const int sources = (args->hex ? 1 : 0) + (args->file ? 1 : 0) + (args->standardInput ? 1 : 0);
         if (sources != 1) throw CLI::ValidationError("put", "give the data in one way: --hex HEX, --file F or -");
+        if (args->hex && args->hex->empty()) throw CLI::ValidationError("--hex", "gives no bytes: nothing to write");
     };
     CLI::App* put = addCommand(app, chosen, "put", "write data into an exchange", run, check);
     addExchangeName(*put, args->name);

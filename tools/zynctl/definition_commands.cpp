@@ -17,6 +17,12 @@ namespace zynctl {
 
 namespace {
 
+// "64", or "64 (32 usable)" for a definition larger than its page's room.
+std::string sizeText(const ExchangeDef& d) {
+    const uint32_t usable = usableSize(d);
+    return std::to_string(d.size) + (usable < d.size ? " (" + std::to_string(usable) + " usable)" : "");
+}
+
 void printTable(const std::vector<ExchangeDef>& table) {
     using Align = Table::Align;
     Table out({{"NAME", Align::Left},
@@ -29,9 +35,9 @@ void printTable(const std::vector<ExchangeDef>& table) {
                {"P", Align::Right},
                {"ID", Align::Right}});
     for (const ExchangeDef& d : table) {
-        out.addRow({exchangeName(d), std::to_string(d.exchangeNumber), std::to_string(d.size),
-                    std::to_string(d.thirdNumber), fieldText(d.producer), fieldText(d.destination),
-                    flagLetters(d.flags), std::to_string(d.pValue), std::to_string(d.exchangeId)});
+        out.addRow({exchangeName(d), std::to_string(d.exchangeNumber), sizeText(d), std::to_string(d.thirdNumber),
+                    fieldText(d.producer), fieldText(d.destination), flagLetters(d.flags), std::to_string(d.pValue),
+                    std::to_string(d.exchangeId)});
     }
     out.print();
 }
@@ -39,7 +45,7 @@ void printTable(const std::vector<ExchangeDef>& table) {
 void printDefinition(const ExchangeDef& d) {
     printFields({{"name", exchangeName(d)},
                  {"number", std::to_string(d.exchangeNumber)},
-                 {"size", std::to_string(d.size)},
+                 {"size", sizeText(d)},
                  {"third number", std::to_string(d.thirdNumber)},
                  {"producer", fieldText(d.producer)},
                  {"destination", fieldText(d.destination)},
@@ -61,7 +67,7 @@ void addListCommand(CLI::App& app, Action& chosen) {
         if (!*json) return printTable(table);
         Json::Array exchanges;
         for (const ExchangeDef& definition : table)
-            exchanges.push_back(definitionJson(definition));
+            exchanges.push_back(definitionJson(definition, usableSize(definition)));
         printJson(Json::Object{{"count", table.size()}, {"exchanges", std::move(exchanges)}});
     });
     addJsonFlag(*list, *json);
@@ -74,9 +80,9 @@ void addShowCommand(CLI::App& app, Action& chosen) {
     };
     auto args = std::make_shared<Arguments>();
     CLI::App* show = addCommand(app, chosen, "show", "one exchange's definition, found by its name", [args] {
-        const ExchangeDef definition = requireExchange(args->name);
+        const ExchangeDef definition = requireExchange(args->name, "ZYN_GetStaticExchangeParams");
         if (args->json)
-            printJson(definitionJson(definition));
+            printJson(definitionJson(definition, usableSize(definition)));
         else
             printDefinition(definition);
     });
@@ -139,7 +145,8 @@ void addChangeCommand(CLI::App& app, Action& chosen) {
     };
     auto args = std::make_shared<Arguments>();
     auto run = [args] {
-        ExchangeDef definition = requireExchange(args->name);
+        // The change starts from the definition as it stands; without one it is the change that fails.
+        ExchangeDef definition = requireExchange(args->name, "ZYN_ChangeStaticExchangeParams");
         if (args->number) definition.exchangeNumber = *args->number;
         if (args->size) definition.size = *args->size;
         if (args->third) definition.thirdNumber = *args->third;

@@ -43,7 +43,8 @@ std::array<uint32_t, ZYN_PAGE_HEADER_SIZE / 4> headerWords(const std::array<uint
 
 ExchangeReading readExchange(const std::string& name, uint32_t offset, std::optional<uint32_t> count) {
     const std::optional<ExchangeDef> definition = findExchange(name);
-    uint32_t length = count.value_or(definition && offset <= definition->size ? definition->size - offset : 0);
+    const uint32_t usable = definition ? usableSize(*definition) : 0;
+    uint32_t length = count.value_or(offset <= usable ? usable - offset : 0);
     // The library copies exactly `length` bytes and cannot be told the buffer's size. A range
     // the exchange does not hold is refused before anything is copied, so the buffer is sized
     // only for a range that fits: a mistyped count does not become a huge allocation.
@@ -63,11 +64,19 @@ void writeExchange(const std::string& name, uint32_t offset, const std::vector<u
     // The library stores header bytes 12 to 19 on every write, so words the caller leaves
     // alone are first read from the page, or the write would clear them.
     std::array<uint8_t, ZYN_PAGE_HEADER_SIZE> header{};
-    if (!words.word3 || !words.word4) header = readExchange(name, 0, 0).header;
+    uint32_t length = static_cast<uint32_t>(data.size());
+    if (!words.word3 || !words.word4) {
+        // The read covers the range the put will write, so it passes the same checks in the
+        // same order: a refusal here is the put's, and is reported as the put's.
+        try {
+            header = readExchange(name, offset, length).header;
+        } catch (const LibraryFailure& refused) {
+            throw LibraryFailure("ZYN_PutExchange", refused.code());
+        }
+    }
     if (words.word3) storeWord(header.data() + kWord3Offset, *words.word3);
     if (words.word4) storeWord(header.data() + kWord4Offset, *words.word4);
 
-    uint32_t length = static_cast<uint32_t>(data.size());
     ExchangeAccess access = accessFor(name, offset, length);
     std::memcpy(access.header, header.data(), header.size());
     const uint8_t nothing = 0;

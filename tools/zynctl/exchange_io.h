@@ -21,7 +21,7 @@ struct ExchangeReading {
 // The page header as the eight little-endian words it holds.
 std::array<uint32_t, ZYN_PAGE_HEADER_SIZE / 4> headerWords(const std::array<uint8_t, ZYN_PAGE_HEADER_SIZE>& header);
 
-// Reads `count` bytes from `offset`; without a count, the rest of the data from `offset`.
+// Reads `count` bytes from `offset`; without a count, the rest of the usable data from `offset`.
 ExchangeReading readExchange(const std::string& name, uint32_t offset, std::optional<uint32_t> count);
 
 // Header words 3 and 4 (bytes 12 to 19), which ZYN_PutExchange writes along with the data.

@@ -1,5 +1,6 @@
 // failure.h - how a command gives up: with the library's result code, or with a reason of its
-// own (a file it cannot read). main turns either into the one line on stderr and exit status 1.
+// own (a file it cannot read). main turns either into the one line on stderr and exit status 1,
+// and a usage failure into the usage and exit status 2.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +17,21 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A command line that parsed but that only the running command can tell is unusable (a put of
+// no bytes from an empty file): exit status 2 and the usage, like any other bad line.
+class UsageFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
 // "ZYN_GetExchange: -21 the service is not running"
 class LibraryFailure : public Failure {
 public:
     LibraryFailure(const char* function, int32_t code);
+    int32_t code() const { return code_; }
+
+private:
+    int32_t code_;
 };
 
 // Passes ZYN_OK through and turns every other result into a LibraryFailure.

@@ -15,11 +15,12 @@ std::string flagLetters(uint32_t flags) {
     return letters.empty() ? "-" : letters;
 }
 
-Json definitionJson(const ExchangeDef& definition) {
+Json definitionJson(const ExchangeDef& definition, uint32_t usableSize) {
     return Json::Object{
         {"name", exchangeName(definition)},
         {"number", definition.exchangeNumber},
         {"size", definition.size},
+        {"usableSize", usableSize},
         {"thirdNumber", definition.thirdNumber},
         {"producer", fieldText(definition.producer)},
         {"destination", fieldText(definition.destination)},

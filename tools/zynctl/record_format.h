@@ -21,7 +21,8 @@ std::string exchangeName(const ExchangeDef& definition);
 // The option letters of the flag bits: M (own mutex), T, S; "-" when none is set.
 std::string flagLetters(uint32_t flags);
 
-Json definitionJson(const ExchangeDef& definition);
+// With "usableSize", the data bytes its page has room for (configured_exchanges.h).
+Json definitionJson(const ExchangeDef& definition, uint32_t usableSize);
 
 // The multicast addresses, up to the first empty entry.
 std::vector<std::string> multicastList(const ServiceConfigParams& params);
