@@ -88,6 +88,13 @@ ReaderWriterLock::~ReaderWriterLock() {
     parts->~LockParts();
 }
 
+#ifdef ZYN_BENCH_WITHOUT_STATE_LOCK
+// Only in the build the benchmark sets beside the real one: the difference is what the lock costs.
+void ReaderWriterLock::lockShared() {}
+void ReaderWriterLock::unlockShared() {}
+void ReaderWriterLock::lockExclusive() {}
+void ReaderWriterLock::unlockExclusive() {}
+#else
 void ReaderWriterLock::lockShared() {
     LockParts* parts = &partsIn<LockParts>(storage_);
     if (parts->isSlim()) {
@@ -123,6 +130,7 @@ void ReaderWriterLock::unlockExclusive() {
         LeaveCriticalSection(&parts->turns);
     }
 }
+#endif
 
 OneTimeStart::OneTimeStart() {
     StartParts* parts = new (storage_) StartParts();
