@@ -1,7 +1,12 @@
 // library_bench.cpp - what the library's operations cost under the reference service, each
 // beside its floor: the platform work the operation cannot avoid, measured in the same run.
-// Prints one table and writes it as CSV (the path is the first argument). Not a test: the
-// figures are for reading, and nothing here asserts them.
+// Prints one table and writes it as CSV. Not a test: the figures are for reading, and nothing
+// here asserts them.
+//
+// Usage: zyn_library_bench CSV-PATH [--library DLL] [--unlocked DLL] [--zynctl EXE]
+//   --library   the DLL to measure (default: the one beside this program), e.g. an older build
+//   --unlocked  a build of the same sources without the state lock, for the lock's cost
+//   --zynctl    the zynctl.exe to run as a whole process (default: the build tree's)
 #include <windows.h>
 
 #include <algorithm>
@@ -41,13 +46,27 @@ double bestMicroseconds(int calls, const std::function<void()>& body, int rounds
     return best;
 }
 
+// Seconds that one run of `measured` takes, the best of `rounds`; `prepare` runs untimed before
+// each.
+double bestSeconds(int rounds, const std::function<void()>& prepare, const std::function<void()>& measured) {
+    double best = 1e30;
+    for (int round = 0; round < rounds; ++round) {
+        prepare();
+        const double start = nowSeconds();
+        measured();
+        best = std::min(best, nowSeconds() - start);
+    }
+    return best;
+}
+
 // The library loaded by hand, so that an unload and a load again are a fresh process attach.
 struct Library {
+    std::string path = ZYN_LIBRARY_FILE;
     HMODULE module = nullptr;
     template <typename F> F* get(const char* name) const {
         return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     }
-    void load() { module = LoadLibraryA(ZYN_LIBRARY_FILE); }
+    void load() { module = LoadLibraryA(path.c_str()); }
     void unload() {
         FreeLibrary(module);
         module = nullptr;
@@ -133,6 +152,64 @@ ExchangeAccess accessTo(const char* name, uint32_t* count) {
     return access;
 }
 
+// Runs `commandLine` as a process of its own, to its end.
+void runProcess(const std::string& commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process)) {
+        return;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// The service state the SCM reports, without sending the service anything.
+DWORD serviceState() {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+    SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status{};
+    QueryServiceStatus(service, &status);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return status.dwCurrentState;
+}
+
+// Starts the installed service without waiting for it, in a thread of its own: under some
+// systems StartService itself returns only once the service has left START_PENDING.
+DWORD WINAPI startService(void*) {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+    SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_START);
+    StartServiceA(service, 0, nullptr);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return 0;
+}
+
+HANDLE startServiceInBackground() { return CreateThread(nullptr, 0, startService, nullptr, 0, nullptr); }
+
+struct Options {
+    std::string csvPath = "library_bench.csv";
+    std::string library = ZYN_LIBRARY_FILE;
+    std::string unlocked;
+    std::string zynctl = client::besideThisProgram("..\\tools\\zynctl\\zynctl.exe");
+};
+
+Options parseOptions(int argc, char** argv) {
+    Options options;
+    if (argc > 1) options.csvPath = argv[1];
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        if (name == "--library") options.library = argv[i + 1];
+        if (name == "--unlocked") options.unlocked = argv[i + 1];
+        if (name == "--zynctl") options.zynctl = argv[i + 1];
+    }
+    return options;
+}
+
 std::string wineVersion() {
     using Version = const char*();
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -145,29 +222,32 @@ std::string wineVersion() {
 
 int main(int argc, char** argv) {
     using namespace zyn;
-    const char* csvPath = argc > 1 ? argv[1] : "library_bench.csv";
+    const Options options = parseOptions(argc, argv);
     client::deleteServiceEntry(kServiceName);
     const std::string ini = windowsFile("zyn.ini");
     const std::string copy = windowsFile("zyn_bench_copy.ini");
+    const std::string servicePath = client::besideThisProgram("zyn_reference_service.exe");
     writeIni(ini);
     std::vector<Row> rows;
 
     // ---- with the service installed but stopped: the load, the edits, the lookups
     Library library;
+    library.path = options.library;
     library.load();
-    if (library.module == nullptr ||
-        ZYN_FN(library, ZYN_InitService)(client::besideThisProgram("zyn_reference_service.exe").c_str()) != 1) {
+    if (library.module == nullptr || ZYN_FN(library, ZYN_InitService)(servicePath.c_str()) != 1) {
         std::printf("the library could not be loaded or the service not installed\n");
         return 1;
     }
     constexpr int kLoadRounds = 15;
-    const double load = bestMicroseconds(
-        1,
-        [&] {
-            library.unload();
-            library.load();
-        },
-        kLoadRounds);
+    const auto reload = [&] { library.unload(); };
+    const double loadOnly = bestSeconds(kLoadRounds, reload, [&] { library.load(); }) * 1e6;
+    const double load = bestSeconds(kLoadRounds, reload,
+                                    [&] {
+                                        library.load();
+                                        ZYN_FN(library, ZYN_Init)();
+                                    }) *
+                        1e6;
+    rows.push_back({"LoadLibrary, service stopped", loadOnly, "LoadLibrary + ZYN_Init, service stopped", load});
     const double loadFloor = bestMicroseconds(
         1,
         [&] {
@@ -185,7 +265,8 @@ int main(int argc, char** argv) {
             CloseServiceHandle(manager);
         },
         kLoadRounds);
-    rows.push_back({"load of 512 definitions", load, "read lines + 512 mutexes + presence test", loadFloor});
+    rows.push_back(
+        {"set-up of 512 definitions (load+Init)", load, "read lines + 512 mutexes + presence test", loadFloor});
 
     ExchangeDef added{};
     added.exchangeNumber = 590;
@@ -225,15 +306,26 @@ int main(int argc, char** argv) {
         client::deleteServiceEntry(kServiceName);
         return 1;
     }
-    uint32_t count = 0;
+    uint32_t count = 64;
     ExchangeAccess access = accessTo("exchange_1@NODE1", &count);
+    std::vector<unsigned char> data(1024, 0x5A);
+    {
+        const double runningLoad = bestSeconds(kLoadRounds, reload, [&] { library.load(); }) * 1e6;
+        const double runningFirstGet = bestSeconds(kLoadRounds, reload,
+                                                   [&] {
+                                                       library.load();
+                                                       ZYN_FN(library, ZYN_GetExchange)(&access, data.data());
+                                                   }) *
+                                       1e6;
+        rows.push_back(
+            {"LoadLibrary, service running", runningLoad, "LoadLibrary + first ZYN_GetExchange", runningFirstGet});
+    }
     auto* page = static_cast<unsigned char*>(ZYN_FN(library, ZYN_GetExchangePtr)(&access));
     HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "ZYN_MAP_1-00001");
     if (mutex == nullptr) mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Global\\ZYN_MAP_1-00001");
     SC_HANDLE keptManager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
     auto* get = ZYN_FN(library, ZYN_GetExchange);
     auto* put = ZYN_FN(library, ZYN_PutExchange);
-    std::vector<unsigned char> data(1024, 0x5A);
     unsigned char header[32];
     int dataFailures = 0;
     for (const uint32_t bytes : {64u, 1024u}) {
@@ -266,12 +358,88 @@ int main(int argc, char** argv) {
     CloseServiceHandle(keptManager);
     CloseHandle(mutex);
 
+    // The state lock's cost: the same build without it, loaded beside, both measured in turns.
+    if (!options.unlocked.empty()) {
+        Library unlocked;
+        unlocked.path = options.unlocked;
+        unlocked.load();
+        auto* getUnlocked = unlocked.module != nullptr && unlocked.module != library.module
+                                ? ZYN_FN(unlocked, ZYN_GetExchange)
+                                : nullptr;
+        if (getUnlocked == nullptr) {
+            std::printf("the build without the state lock could not be loaded beside this one\n");
+        } else {
+            double withLock = 1e30, withoutLock = 1e30;
+            for (int turn = 0; turn < 4 * kRounds; ++turn) {
+                withLock = std::min(withLock, bestMicroseconds(
+                                                  300,
+                                                  [&] {
+                                                      count = 64;
+                                                      dataFailures += get(&access, data.data()) != ZYN_OK;
+                                                  },
+                                                  1));
+                withoutLock = std::min(withoutLock, bestMicroseconds(
+                                                        300,
+                                                        [&] {
+                                                            count = 64;
+                                                            dataFailures += getUnlocked(&access, data.data()) != ZYN_OK;
+                                                        },
+                                                        1));
+            }
+            rows.push_back({"ZYN_GetExchange 64 B", withLock, "same build without the state lock", withoutLock});
+        }
+        unlocked.unload();
+    }
+
+    // Whole processes: zynctl reading one exchange against a program that does nothing.
+    {
+        const std::string get1 = "\"" + options.zynctl + "\" get exchange_1@NODE1 --count 16";
+        const std::string nothing = "\"" + client::besideThisProgram("zyn_empty_program.exe") + "\"";
+        constexpr int kProcessRounds = 5;
+        const double zynctl = bestSeconds(
+                                  kProcessRounds, [] {}, [&] { runProcess(get1); }) *
+                              1e6;
+        const double empty = bestSeconds(
+                                 kProcessRounds, [] {}, [&] { runProcess(nothing); }) *
+                             1e6;
+        rows.push_back({"zynctl get (whole process)", zynctl, "a program that does nothing", empty});
+    }
+
+    // ---- a service that is still starting: LoadLibrary, then the first call, which waits for it
+    ZYN_FN(library, ZYN_StopService)();
+    library.unload();
+    client::deleteServiceEntry(kServiceName);
+    library.load();
+    const std::string slowService = "\"" + servicePath + "\" --start-delay-ms=3000";
+    if (ZYN_FN(library, ZYN_InitService)(slowService.c_str()) == 1) {
+        library.unload();
+        HANDLE starter = startServiceInBackground();
+        // A start the system refuses leaves the service stopped: the row is left out then.
+        for (int waited = 0; waited < 10000 && serviceState() == SERVICE_STOPPED; ++waited)
+            Sleep(1);
+        const bool pending = serviceState() == SERVICE_START_PENDING;
+        const double loadStart = nowSeconds();
+        library.load();
+        const double pendingLoad = (nowSeconds() - loadStart) * 1e6;
+        const double callStart = nowSeconds();
+        ZYN_FN(library, ZYN_Init)();
+        const double firstCall = (nowSeconds() - callStart) * 1e6;
+        if (pending) {
+            rows.push_back(
+                {"LoadLibrary, service start-pending", pendingLoad, "the first call after it (waits)", firstCall});
+        } else {
+            std::printf("the service did not start; no start-pending row\n");
+        }
+        WaitForSingleObject(starter, INFINITE);
+        CloseHandle(starter);
+    }
+
     SYSTEM_INFO system{};
     GetSystemInfo(&system);
     std::printf("cores: %lu, Wine: %s, best of %d rounds, microseconds per call\n",
                 static_cast<unsigned long>(system.dwNumberOfProcessors), wineVersion().c_str(), kRounds);
     std::printf("%-34s %12s  %-42s %12s %7s\n", "operation", "library", "against", "that", "ratio");
-    FILE* csv = std::fopen(csvPath, "w");
+    FILE* csv = std::fopen(options.csvPath.c_str(), "w");
     if (csv != nullptr) std::fprintf(csv, "operation,library_us,against,against_us,ratio\n");
     for (const Row& row : rows) {
         const double ratio = row.library / row.floor;

@@ -181,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     core::resetLibraryState();
     world->installService(core::kServiceName, platform::kServiceStopped);
     world->writeIni(before);
-    core::processAttach(core::libraryState());
+    core::startOnce(core::libraryState());
     core::LibraryState& state = core::libraryState();
 
     int32_t result = 0;

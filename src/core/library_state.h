@@ -1,7 +1,9 @@
-// library_state.h - the one process-wide record of the library: filled when a process loads the
-// library, released when it unloads it. No other state exists.
+// library_state.h - the one process-wide record of the library: filled by the load sequence at
+// the first call that needs it, released when the process unloads the library. No other state
+// exists.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "config/config_paths.h"
@@ -15,11 +17,15 @@
 namespace zyn::core {
 
 struct LibraryState {
-    platform::ScopedView view;            // the mapped view of "ZYN_MAP_1"; empty when not mapped
-    platform::KernelHandle mappingHandle; // the opened section "ZYN_MAP_1"
-    int32_t servicePresent = 0;           // answer of the last presence test
-    KeptServiceManager serviceManager;    // opened at the first presence or running test
-    platform::HeapArray<char> defsText;   // the counted definition lines of zyn.ini
+    // Shared by the calls that read the state, held alone around every step that replaces part
+    // of it (core/state_lock.h); the load sequence runs once, before any call uses the state.
+    platform::ReaderWriterLock lock;
+    platform::OneTimeStart loadOnce;
+    platform::ScopedView view;              // the mapped view of "ZYN_MAP_1"; empty when not mapped
+    platform::KernelHandle mappingHandle;   // the opened section "ZYN_MAP_1"
+    std::atomic<int32_t> servicePresent{0}; // answer of the last presence test, of any thread
+    KeptServiceManager serviceManager;      // opened at the first presence or running test
+    platform::HeapArray<char> defsText;     // the counted definition lines of zyn.ini
     config::PageTable pageTable;
     config::ExchangeTable exchangeTable;
     uint32_t defsTextLength = 0;

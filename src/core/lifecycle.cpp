@@ -1,5 +1,8 @@
 // lifecycle.cpp - the load and unload sequences. Loading never fails: whatever could not be
-// done shows later as the result codes of the operations that need it.
+// done shows later as the result codes of the operations that need it. The load runs at the
+// first call that needs the state, not when the system loads the library: it talks to the
+// Service Control Manager, opens files and named objects and may pause, none of which may
+// happen under the system's loader lock.
 #include "core/lifecycle.h"
 
 #include <cstring>
@@ -13,20 +16,27 @@
 
 namespace zyn::core {
 
-void processAttach(LibraryState& state) {
+namespace {
+
+void runLoadSequence(void* context) {
+    LibraryState& state = *static_cast<LibraryState*>(context);
     if (state.socketsStarted != 1 && platform::startSockets()) state.socketsStarted = 1;
     std::memset(state.params.multicast, 0, sizeof state.params.multicast);
     if (!platform::isNtFamily()) state.platformIsNt = 0;
     state.configPathValid = config::configFilePath(state.configPath) ? 1 : 0;
     if (state.platformIsNt == 0) return;
 
-    if (isServiceRunning(state) != 0 && exchange::openSectionWithRetries(state)) exchange::mapSection(state);
+    if (isServiceRunning(state) != 0) exchange::attachSection(state, exchange::openSectionWithRetries());
     config::chooseIniMutex(state);
     if (state.configPathValid == 0) return;
 
     config::ReadServiceParams(state);
     config::ReloadConfiguration(state, false);
 }
+
+} // namespace
+
+void startOnce(LibraryState& state) { state.loadOnce.run(runLoadSequence, &state); }
 
 void processDetach(LibraryState& state) {
     state.serviceManager.close();

@@ -4,13 +4,16 @@
 
 #include <cstring>
 #include <string_view>
+#include <utility>
 
+#include "config/loader.h"
 #include "config/page_layout.h"
 #include "config/queries.h"
 #include "config/text.h"
 #include "core/library_state.h"
 #include "core/service_status.h"
 #include "exchange/find_page.h"
+#include "exchange/section_attach.h"
 #include "platform/mutex_wait.h"
 
 namespace zyn::exchange {
@@ -49,12 +52,10 @@ bool findPage(const core::LibraryState& state, const ExchangeDef& record, int64_
     return true;
 }
 
-// The checks that ZYN_GetExchange and ZYN_PutExchange share, in their order; ZYN_OK when the
-// byte range [offset, offset + count) of an attached page may be copied.
-int32_t checkAccess(core::LibraryState& state, const ExchangeAccess* access, const void* buffer, Page& page,
+// The checks that ZYN_GetExchange and ZYN_PutExchange share after the status tests, in their
+// order; ZYN_OK when the byte range [offset, offset + count) of an attached page may be copied.
+int32_t checkAccess(const core::LibraryState& state, const ExchangeAccess* access, const void* buffer, Page& page,
                     uint32_t& count) {
-    if (access == nullptr) return ZYN_E_NOT_FOUND;
-    if (int32_t refused = core::checkServiceRunning(state); refused != ZYN_OK) return refused;
     ExchangeDef record;
     const int64_t position = config::lookupExchange(state, nameOf(*access), record);
     if (position < 0) return ZYN_E_NOT_FOUND;
@@ -90,38 +91,63 @@ private:
     bool acquired_;
 };
 
+// One attempt, without pausing, to open the running service's section, and the reload that a
+// start makes after attaching. Only a process without a section comes here, so a mapped view is
+// never replaced and the page addresses handed out stay valid.
+void attachOnDemand(core::LibraryState& state) {
+    OpenedSection opened = openSection();
+    if (!opened.handle) return;
+    core::replaceState(state, [&] {
+        if (holdsSection(state)) return; // another thread attached meanwhile
+        attachSection(state, std::move(opened));
+        config::ReloadConfiguration(state, true);
+    });
+}
+
 } // namespace
 
-int32_t getExchange(core::LibraryState& state, ExchangeAccess* access, void* destination) {
-    Page page;
-    uint32_t count = 0;
-    if (int32_t result = checkAccess(state, access, destination, page, count); result != ZYN_OK) return result;
-    PageLock lock(page.mutex);
-    if (!lock.acquired()) return ZYN_E_FAILED;
-    access->statusClear = *page.status == 0 ? 1 : 0;
-    std::memcpy(access->header, page.header, sizeof access->header);
-    if (count != 0) std::memcpy(destination, page.header + config::kPageHeaderSize + access->offset, count);
+int32_t admitDataCall(core::LibraryState& state, core::SharedStateLock& held) {
+    // The status tests read only what the load set once and the kept manager handle, which
+    // threads share without a lock: a pending service's polls hold up no other call.
+    if (int32_t refused = core::checkServiceRunning(state); refused != ZYN_OK) return refused;
+    held.lock();
+    // A platform without the Service Control Manager attaches nothing, as at load.
+    if (holdsSection(state) || state.platformIsNt == 0) return ZYN_OK;
+    held.unlock();
+    attachOnDemand(state);
+    held.lock();
     return ZYN_OK;
 }
 
-int32_t putExchange(core::LibraryState& state, ExchangeAccess* access, const void* source) {
+int32_t readExchangeData(const core::LibraryState& state, ExchangeAccess& access, void* destination) {
     Page page;
     uint32_t count = 0;
-    if (int32_t result = checkAccess(state, access, source, page, count); result != ZYN_OK) return result;
+    if (int32_t result = checkAccess(state, &access, destination, page, count); result != ZYN_OK) return result;
+    PageLock lock(page.mutex);
+    if (!lock.acquired()) return ZYN_E_FAILED;
+    access.statusClear = *page.status == 0 ? 1 : 0;
+    std::memcpy(access.header, page.header, sizeof access.header);
+    if (count != 0) std::memcpy(destination, page.header + config::kPageHeaderSize + access.offset, count);
+    return ZYN_OK;
+}
+
+int32_t writeExchangeData(const core::LibraryState& state, ExchangeAccess& access, const void* source) {
+    Page page;
+    uint32_t count = 0;
+    if (int32_t result = checkAccess(state, &access, source, page, count); result != ZYN_OK) return result;
     // The write holds the page's mutex as the read does, so no reader sees a half-written page.
     PageLock lock(page.mutex);
     if (!lock.acquired()) return ZYN_E_FAILED;
-    std::memcpy(page.header + kPutHeaderFirst, access->header + kPutHeaderFirst, kPutHeaderWord);
-    std::memcpy(page.header + kPutHeaderFirst + kPutHeaderWord, access->header + kPutHeaderFirst + kPutHeaderWord,
+    std::memcpy(page.header + kPutHeaderFirst, access.header + kPutHeaderFirst, kPutHeaderWord);
+    std::memcpy(page.header + kPutHeaderFirst + kPutHeaderWord, access.header + kPutHeaderFirst + kPutHeaderWord,
                 kPutHeaderWord);
-    if (count != 0) std::memcpy(page.header + config::kPageHeaderSize + access->offset, source, count);
+    if (count != 0) std::memcpy(page.header + config::kPageHeaderSize + access.offset, source, count);
     return ZYN_OK;
 }
 
-void* getExchangePtr(core::LibraryState& state, ExchangeAccess* access) {
-    if (access == nullptr || core::checkServiceRunning(state) != ZYN_OK) return nullptr;
+void* exchangePageAddress(const core::LibraryState& state, const ExchangeAccess& access) {
     ExchangeDef record;
-    const int64_t position = config::lookupExchange(state, nameOf(*access), record);
+    const int64_t position = config::lookupExchange(state, nameOf(access), record);
     if (position < 0 || state.view.address() == nullptr) return nullptr;
     // The same page that the reads and writes use, and only when all of it lies in the view.
     Page page;

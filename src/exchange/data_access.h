@@ -1,15 +1,27 @@
 // data_access.h - reading and writing an exchange's live data in the section "ZYN_MAP_1".
+//
+// A data call has two halves. admitDataCall makes the presence and running tests and, when the
+// service runs but nothing is attached, one attempt to attach; it ends holding the state lock
+// shared. The per-exchange halves then do everything that follows the status tests, under that
+// shared hold, so that a call that names many exchanges admits itself once and runs them all.
 #pragma once
 
 #include <cstdint>
 
 #include "core/library_state_fwd.h"
+#include "core/state_lock.h"
 #include "trvzyn32.h"
 
 namespace zyn::exchange {
 
-int32_t getExchange(core::LibraryState& state, ExchangeAccess* access, void* destination);
-int32_t putExchange(core::LibraryState& state, ExchangeAccess* access, const void* source);
-void* getExchangePtr(core::LibraryState& state, ExchangeAccess* access);
+// ZYN_OK with `held` holding the state lock shared, or -19 or -21 with it not held. `held` must
+// not hold the lock when called.
+int32_t admitDataCall(core::LibraryState& state, core::SharedStateLock& held);
+
+// What ZYN_GetExchange, ZYN_PutExchange and ZYN_GetExchangePtr do after admission, under the
+// shared state lock.
+int32_t readExchangeData(const core::LibraryState& state, ExchangeAccess& access, void* destination);
+int32_t writeExchangeData(const core::LibraryState& state, ExchangeAccess& access, const void* source);
+void* exchangePageAddress(const core::LibraryState& state, const ExchangeAccess& access);
 
 } // namespace zyn::exchange

@@ -1,24 +1,41 @@
 // section_attach.cpp - opening and mapping the section.
 #include "exchange/section_attach.h"
 
+#include <utility>
+
 #include "config/page_layout.h"
 #include "core/library_state.h"
 
 namespace zyn::exchange {
 
-bool openSectionWithRetries(core::LibraryState& state) {
-    for (int attempt = 0; !state.mappingHandle && attempt < kAttachAttempts; ++attempt) {
-        state.mappingHandle.reset(platform::openSectionWhereItIs(config::kSectionName, state.sectionNamespace));
-        platform::sleepMilliseconds(kAttachPollMilliseconds);
-    }
-    return static_cast<bool>(state.mappingHandle);
+OpenedSection openSection() {
+    OpenedSection opened;
+    opened.handle.reset(platform::openSectionWhereItIs(config::kSectionName, opened.where));
+    return opened;
 }
 
-void mapSection(core::LibraryState& state) {
+OpenedSection openSectionWithRetries() {
+    for (int attempt = 0; attempt < kAttachAttempts; ++attempt) {
+        OpenedSection opened = openSection();
+        if (opened.handle) return opened;
+        platform::sleepMilliseconds(kAttachPollMilliseconds);
+    }
+    return {};
+}
+
+bool holdsSection(const core::LibraryState& state) { return static_cast<bool>(state.mappingHandle); }
+
+bool attachSection(core::LibraryState& state, OpenedSection opened) {
+    if (!state.mappingHandle && opened.handle) {
+        state.mappingHandle = std::move(opened.handle);
+        state.sectionNamespace = opened.where;
+    }
     // The old view is released exactly once before the new one takes its place; the page table
     // holds offsets, so it never points into a view that is gone.
     state.view.reset();
+    if (!state.mappingHandle) return false;
     state.view = platform::ScopedView(platform::mapWholeSection(state.mappingHandle.get()));
+    return true;
 }
 
 // sectionNamespace stays: the next start of the same service puts its section there again.

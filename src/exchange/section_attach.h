@@ -1,25 +1,44 @@
-// section_attach.h - attaching this process to the service's section "ZYN_MAP_1", at load and
-// again after the service was started through the library.
+// section_attach.h - attaching this process to the service's section "ZYN_MAP_1": at load, after
+// the service was started through the library, and on demand when a data call finds the service
+// running but nothing attached.
 #pragma once
 
 #include <cstdint>
 
 #include "core/library_state_fwd.h"
+#include "platform/named_objects.h"
+#include "platform/scoped_handle.h"
 
 namespace zyn::exchange {
 
 constexpr int kAttachAttempts = 46;
 constexpr uint32_t kAttachPollMilliseconds = 1000;
 
-// Opens "ZYN_MAP_1" when no mapping handle is held: up to 46 attempts, each followed by a
-// one-second pause (the successful one too), each trying the plain name, then "Global". True
-// when a mapping handle is held afterwards; sectionNamespace says where it was found.
-bool openSectionWithRetries(core::LibraryState& state);
+// The section as one opening found it: its handle (empty when not found) and its namespace.
+struct OpenedSection {
+    platform::KernelHandle handle;
+    platform::ObjectNamespace where = platform::ObjectNamespace::None;
+};
 
-// Maps the whole opened section in place of the view held so far, which is released first.
-void mapSection(core::LibraryState& state);
+// One attempt on the plain name, then on "Global\", without pausing.
+OpenedSection openSection();
 
-// Lets go of the view and the section: the service that owned them is gone.
+// Up to 46 attempts; each that does not find the section is followed by a one-second pause, so
+// that a section the service creates a little later is still found. It touches no state, so it
+// runs outside the state lock.
+OpenedSection openSectionWithRetries();
+
+// Whether a mapping handle is held: then no section needs to be opened. Read under the state
+// lock, shared or exclusive.
+bool holdsSection(const core::LibraryState& state);
+
+// Takes `opened` as the mapping handle unless one is held already (which stays in use), and maps
+// the whole section in place of the view held so far. Without any handle the old view goes too.
+// True when a mapping handle is held afterwards. Under the exclusive state lock.
+bool attachSection(core::LibraryState& state, OpenedSection opened);
+
+// Lets go of the view and the section: the service that owned them is gone. Under the exclusive
+// state lock.
 void detachSection(core::LibraryState& state);
 
 } // namespace zyn::exchange

@@ -60,6 +60,46 @@ uint32_t lastError();
 // Every wait and pause of the library goes through here, so tests run them in virtual time.
 void sleepMilliseconds(uint32_t milliseconds);
 
+// ---- threads -------------------------------------------------------------------------------
+
+// Room for what the lock objects below hold; each implementation checks that its parts fit.
+constexpr size_t kLockStorageBytes = 128;
+
+// A lock that any number of threads hold together (shared) or one thread holds alone
+// (exclusive): a slim reader-writer lock where the system has one, otherwise a critical section,
+// with which sharing threads take turns. No thread may take it twice.
+class ReaderWriterLock {
+public:
+    ReaderWriterLock();
+    ~ReaderWriterLock();
+    ReaderWriterLock(const ReaderWriterLock&) = delete;
+    ReaderWriterLock& operator=(const ReaderWriterLock&) = delete;
+
+    void lockShared();
+    void unlockShared();
+    void lockExclusive();
+    void unlockExclusive();
+
+private:
+    alignas(16) unsigned char storage_[kLockStorageBytes];
+};
+
+// Runs a routine once in its lifetime: the first caller runs it on its own thread, and a thread
+// that calls meanwhile waits until it has run. The system's one-time initialisation where it has
+// one, otherwise a critical section.
+class OneTimeStart {
+public:
+    OneTimeStart();
+    ~OneTimeStart();
+    OneTimeStart(const OneTimeStart&) = delete;
+    OneTimeStart& operator=(const OneTimeStart&) = delete;
+
+    void run(void (*routine)(void* context), void* context);
+
+private:
+    alignas(16) unsigned char storage_[kLockStorageBytes];
+};
+
 // ---- heap ----------------------------------------------------------------------------------
 
 // Zero-filled block from the process heap, or null (also for sizes this process cannot address).

@@ -2,10 +2,13 @@
 // platform's sleep; every handle opened here is closed before the operation returns.
 #include "service/service_control.h"
 
+#include <utility>
+
 #include "config/config_paths.h"
 #include "config/loader.h"
 #include "core/library_state.h"
 #include "core/service_status.h"
+#include "core/state_lock.h"
 #include "exchange/section_attach.h"
 #include "platform/scoped_handle.h"
 #include "trvzyn32.h"
@@ -59,7 +62,7 @@ int32_t StopServiceAndWait(core::LibraryState& state, platform::Handle service) 
     }
     if (error != platform::kErrorServiceNotActive) return ZYN_E_FAILED;
     // The service is not running: its section is gone with it, and the next start opens it anew.
-    exchange::detachSection(state);
+    core::replaceState(state, [&] { exchange::detachSection(state); });
     return ZYN_OK;
 }
 
@@ -69,16 +72,23 @@ int32_t StartServiceAndAttach(core::LibraryState& state, platform::Handle servic
     uint32_t error = platform::startService(service);
     if (error != 0 && error != platform::kErrorServiceAlreadyRunning) return ZYN_E_NOT_RUNNING;
     if (!waitForService(manager, WaitFor::LeavingStopped)) return ZYN_E_FAILED;
-    // A path refused at load stays refused: there is no path to declare valid.
-    state.configPathValid = state.configPath[0] != '\0' ? 1 : 0;
     waitForService(manager, WaitFor::LeavingStopped);
 
-    if (!exchange::openSectionWithRetries(state)) {
-        state.view.reset();
-        return ZYN_E_FAILED;
+    // The attempts and their pauses run unlocked; only taking the section and the reload
+    // replace state. A mapping handle already held stays in use and nothing is opened.
+    bool held = false;
+    {
+        core::SharedStateLock reading(state);
+        held = exchange::holdsSection(state);
     }
-    exchange::mapSection(state);
-    if (int32_t result = config::ReloadConfiguration(state, true); result != ZYN_OK) return result;
+    exchange::OpenedSection opened = held ? exchange::OpenedSection{} : exchange::openSectionWithRetries();
+    const int32_t result = core::replaceState(state, [&]() -> int32_t {
+        // A path refused at load stays refused: there is no path to declare valid.
+        state.configPathValid = state.configPath[0] != '\0' ? 1 : 0;
+        if (!exchange::attachSection(state, std::move(opened))) return ZYN_E_FAILED;
+        return config::ReloadConfiguration(state, true);
+    });
+    if (result != ZYN_OK) return result;
     platform::sleepMilliseconds(kSettleMilliseconds);
     return ZYN_OK;
 }

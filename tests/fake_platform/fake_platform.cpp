@@ -31,6 +31,8 @@ FakeWorld& world() {
     return *current;
 }
 
+FakeWorld* worldIfAny() { return current; }
+
 FakeWorldScope::FakeWorldScope() : world_(std::make_unique<FakeWorld>()), outer_(current) { current = world_.get(); }
 FakeWorldScope::~FakeWorldScope() {
     current = outer_;
@@ -161,6 +163,7 @@ uint32_t expandWindowsDirectory(char* out, uint32_t capacity) {
 uint32_t lastError() { return world().lastError; }
 
 void sleepMilliseconds(uint32_t milliseconds) {
+    if (world().heldExclusively) world().errors.push_back("a pause under the exclusive state lock");
     world().sleeps.push_back(milliseconds);
     world().advance(milliseconds);
 }
@@ -357,6 +360,7 @@ uint32_t controlService(Handle handle, uint32_t control, ServiceStatus& status) 
 }
 
 uint32_t queryServiceStatus(Handle handle, ServiceStatus& status) {
+    if (world().heldExclusively) world().errors.push_back("a status query under the exclusive state lock");
     if (world().shouldFail(Op::QueryStatus)) return kErrorInvalidHandle;
     fake::FakeService* service = serviceOf(handle);
     if (service == nullptr) return kErrorInvalidHandle;

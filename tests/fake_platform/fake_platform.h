@@ -148,6 +148,10 @@ public:
 
     UdpPeer udp;
 
+    // ---- the state lock: how often it was taken exclusively, and whether it is held so now
+    int exclusiveLocks = 0;
+    bool heldExclusively = false;
+
     // ---- files
     int openFiles() const { return static_cast<int>(openFiles_.size()); }
     // Another program holds zyn.ini open as an ordinary reader: a rename over it is refused.
@@ -179,6 +183,8 @@ private:
 
 // The world the platform functions act on; tests create one per case through FakeWorldScope.
 FakeWorld& world();
+// The same, or null outside every scope (the library's state is built before any test runs).
+FakeWorld* worldIfAny();
 
 // Scopes nest: a test that runs many cases, each in a fresh world, gets its own world back at
 // the end of each.

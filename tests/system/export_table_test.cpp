@@ -101,4 +101,16 @@ TEST_F(ExportTableTest, ImportsOnlySystemDlls) {
         EXPECT_TRUE(allowed.count(lowerCase(name)) == 1) << name;
 }
 
+// Slim reader-writer locks, one-time initialisation and condition variables exist from Windows
+// Vista on: a DLL that imports one of them does not load on Windows 2000 or XP.
+TEST_F(ExportTableTest, ImportsNoFunctionOfLaterWindowsThanXp) {
+    LoadedLibrary library;
+    const std::vector<std::string> imported = readImportedFunctionNames(library.handle());
+    EXPECT_FALSE(imported.empty());
+    for (const std::string& name : imported) {
+        for (const char* vistaFamily : {"SRWLock", "InitOnce", "ConditionVariable"})
+            EXPECT_EQ(name.find(vistaFamily), std::string::npos) << name;
+    }
+}
+
 } // namespace

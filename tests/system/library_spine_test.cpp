@@ -88,10 +88,8 @@ TEST_F(LibrarySpineTest, RunningServiceIsPresentAndRunningUntilItStops) {
     const auto loadStart = Clock::now();
     LoadedLibrary library;
     const auto loadTime = Clock::now() - loadStart;
-    // The section exists before the load, so it is opened at the first attempt, after which the
-    // library pauses one second.
-    EXPECT_GE(loadTime, 950ms);
-    EXPECT_LT(loadTime, 10s);
+    // LoadLibrary leaves the set-up to the first call, which finds the section at once.
+    EXPECT_LT(loadTime, 950ms);
     ServiceAnswers answers = askLibrary(library);
     EXPECT_EQ(answers.present, 1);
     EXPECT_EQ(answers.running, 1);
@@ -104,8 +102,9 @@ TEST_F(LibrarySpineTest, RunningServiceIsPresentAndRunningUntilItStops) {
 
 TEST_F(LibrarySpineTest, LibraryCreatesTheSharedMutexesAndUnloadRemovesThem) {
     ZynIni ini(kFixedLayoutIni);
-    // No service is installed: whatever exists now was created by the library.
+    // No service is installed: whatever exists now was created by the library's set-up.
     LoadedLibrary library;
+    ASSERT_EQ(ZYN_EXPORT(library, ZYN_Init)(), 0);
     expectPeerSees("__ZYN_INIFILE");
     expectPeerSees("ZYN_MAP_1-00001");
     expectPeerSees("ZYN_MAP_1-00002");
@@ -123,6 +122,7 @@ TEST_F(LibrarySpineTest, LibraryCreatesTheSharedMutexesAndUnloadRemovesThem) {
 TEST_F(LibrarySpineTest, PackedLayoutMutexesAreNumberedByTablePosition) {
     ZynIni ini(kPackedLayoutIni);
     LoadedLibrary library;
+    ASSERT_EQ(ZYN_EXPORT(library, ZYN_Init)(), 0);
     expectPeerSees("ZYN_MAP_1-00000");
     expectPeerSees("ZYN_MAP_1-00001");
     expectPeerSees("ZYN_MAP_1-00002");

@@ -52,4 +52,22 @@ std::vector<std::string> readImportedDllNames(HMODULE module) {
     return names;
 }
 
+std::vector<std::string> readImportedFunctionNames(HMODULE module) {
+    const IMAGE_DATA_DIRECTORY& directory =
+        ntHeaders(module).OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::vector<std::string> names;
+    if (directory.VirtualAddress == 0) return names;
+    for (const auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress); descriptor->Name != 0;
+         ++descriptor) {
+        // The lookup table keeps the names; the address table beside it the loader has overwritten.
+        if (descriptor->OriginalFirstThunk == 0) throw std::runtime_error("an import without its lookup table");
+        for (const auto* entry = at<IMAGE_THUNK_DATA>(module, descriptor->OriginalFirstThunk);
+             entry->u1.AddressOfData != 0; ++entry) {
+            if (IMAGE_SNAP_BY_ORDINAL(entry->u1.Ordinal)) continue;
+            names.emplace_back(at<IMAGE_IMPORT_BY_NAME>(module, static_cast<DWORD>(entry->u1.AddressOfData))->Name);
+        }
+    }
+    return names;
+}
+
 } // namespace zyn::test

@@ -16,5 +16,7 @@ struct ExportTable {
 ExportTable readExportTable(HMODULE module);
 // The names of the DLLs the module imports from, as the import directory lists them.
 std::vector<std::string> readImportedDllNames(HMODULE module);
+// The functions the module imports by name, from every DLL, as the import lookup tables list them.
+std::vector<std::string> readImportedFunctionNames(HMODULE module);
 
 } // namespace zyn::test

@@ -255,7 +255,7 @@ TEST_F(Editing, FailuresNeverChangeOrTearTheFile) {
                        [&](fake::FakeWorld& w) {
                            w.writeIni(before);
                            w.installService(core::kServiceName, platform::kServiceStopped);
-                           core::processAttach(state());
+                           core::startOnce(state());
                        },
                        [&](fake::FakeWorld& w) {
                            const int32_t result = edit.run();

@@ -33,7 +33,7 @@ void runningServiceWithSection(FakeWorld& w) {
 void loadedWithPackedLayout(FakeWorld& w) {
     w.writeIni(kPackedIni);
     w.installService(core::kServiceName, platform::kServiceStopped);
-    core::processAttach(state());
+    core::startOnce(state());
     w.writeIni(std::string(kPackedIni) + "3 10 1 c g\n");
 }
 
@@ -43,14 +43,14 @@ void loadedWithServiceStopped(FakeWorld& w) {
     w.installService(core::kServiceName, platform::kServiceStopped).onStart = [&w] {
         w.createSection(std::string("Global\\") + config::kSectionName, kSectionSize);
     };
-    core::processAttach(state());
+    core::startOnce(state());
 }
 
 // Loading reports nothing; what it leaves must hang together all the same: a loaded table holds
 // every record it counts, and a view has the section's handle behind it. The answer is that of
 // copying the table: 3 with a loaded table, 0 without.
 int32_t loadAndCopyTable(FakeWorld&) {
-    core::processAttach(state());
+    core::startOnce(state());
     EXPECT_TRUE(state().view.address() == nullptr || state().mappingHandle);
     if (state().loaded != 0) {
         EXPECT_LE(state().exchangeCount, 2u);

@@ -48,7 +48,7 @@ protected:
     fake::FakeWorld& world() { return *world_; }
 
     void attach() {
-        core::processAttach(state());
+        core::startOnce(state());
         attached_ = true;
     }
     void detach() {

@@ -64,6 +64,7 @@ bool applySwitch(std::string_view argument, Options& options) {
         options.createSection = false;
         return true;
     }
+    if (startsWith(argument, "--start-delay-ms=", value)) return parseNumber(value, options.startDelayMs);
     if (startsWith(argument, "--section-delay-ms=", value)) return parseNumber(value, options.sectionDelayMs);
     if (startsWith(argument, "--section-bytes=", value)) {
         uint64_t bytes = 0;
@@ -106,6 +107,7 @@ const char* optionsUsage() {
            "  --console                 run in this console until Enter or Ctrl-C, not under the SCM\n"
            "  --global-names            create every object under \"Global\\\" as a session-0 service's\n"
            "                            objects appear to applications\n"
+           "  --start-delay-ms=N        report START_PENDING for N ms before RUNNING\n"
            "  --section-delay-ms=N      create \"ZYN_MAP_1\" N ms after reporting RUNNING\n"
            "  --no-section              never create \"ZYN_MAP_1\"\n"
            "  --section-bytes=N         give the section N bytes; pages that do not fit stay unfilled\n"

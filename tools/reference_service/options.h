@@ -27,6 +27,7 @@ struct Options {
     bool console = false;
     bool globalNames = false; // every object under "Global\\"
     bool createSection = true;
+    uint32_t startDelayMs = 0; // reported START_PENDING this long before RUNNING
     uint32_t sectionDelayMs = 0;
     std::optional<uint64_t> sectionBytes; // forced size of the section
     ReplyMode reply = ReplyMode::Normal;

@@ -55,6 +55,7 @@ DWORD runHolding(const Options& options, HANDLE stopRequested, StatusSink& sink)
         note(sink, "cannot answer on UDP port 21586, error " + std::to_string(error));
         return error;
     }
+    if (!pauseUnlessStopped(stopRequested, options.startDelayMs)) return stopping(sink);
     sink.running();
 
     if (!pauseUnlessStopped(stopRequested, options.sectionDelayMs)) return stopping(sink);

@@ -1,15 +1,14 @@
-// dll_main.cpp - Win32 only: the library's entry point, which the loader calls on process
-// attach and detach. It returns TRUE for every reason.
+// dll_main.cpp - Win32 only: the library's entry point, which the loader calls under its loader
+// lock. It does no work that could wait or load: the state is filled by the first call that
+// needs it. It returns TRUE for every reason.
 #include <windows.h>
 
 #include "core/library_state.h"
 #include "core/lifecycle.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) noexcept {
-    switch (reason) {
-    case DLL_PROCESS_ATTACH: zyn::core::processAttach(zyn::core::libraryState()); break;
-    case DLL_PROCESS_DETACH: zyn::core::processDetach(zyn::core::libraryState()); break;
-    default: break; // thread attach and detach, and any other reason: nothing
-    }
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) noexcept {
+    // A process that is ending releases nothing: its other threads are gone, perhaps in the
+    // middle of a call, and the system takes back every handle and all memory.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) zyn::core::processDetach(zyn::core::libraryState());
     return TRUE;
 }

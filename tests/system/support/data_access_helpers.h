@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +14,7 @@
 
 #include "page_pattern.h"
 #include "support/loaded_library.h"
+#include "support/shared_objects.h"
 #include "test_configurations.h"
 #include "trvzyn32.h"
 
@@ -88,6 +91,24 @@ inline std::vector<uint8_t> patternHeaderOf(const ExpectedPage& page) {
 inline std::vector<uint8_t> bytesAt(const void* address, size_t count) {
     const auto* begin = static_cast<const uint8_t*>(address);
     return {begin, begin + count};
+}
+
+// Waits up to ten seconds until the service has created its section and filled `page` there: a
+// service reports RUNNING a moment before. True when it has.
+inline bool waitForServicePage(const ExpectedPage& page) {
+    const auto expected = patternHeaderOf(page);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (auto view = SectionView::open("ZYN_MAP_1")) {
+            const auto end = static_cast<size_t>(page.pageOffset) + ZYN_PAGE_HEADER_SIZE + page.size;
+            if (view->size() >= end && bytesAt(view->data() + page.pageOffset, ZYN_PAGE_HEADER_SIZE) == expected &&
+                bytesAt(view->data() + page.pageOffset + ZYN_PAGE_HEADER_SIZE, page.size) ==
+                    patternData(page.exchangeNumber, 0, page.size)) {
+                return true;
+            }
+        }
+        Sleep(10);
+    }
+    return false;
 }
 
 // The whole exchange `name` reads as the service's page `page`: its header, its data and its
