@@ -1,16 +1,20 @@
 // config_rewrite_fuzz.cpp - libFuzzer target for the rewrites of zyn.ini: the input's first byte
-// picks an addition, a deletion or a setting of the parameters, the rest is zyn.ini as it lies on
-// disk. The library loads it through the fake platform, rewrites it, and the file afterwards
-// must be the input with exactly the intended change: every other byte where it stood.
+// picks an addition, a deletion, a change of a definition or a setting of the parameters, the
+// rest is zyn.ini as it lies on disk. The library loads it through the fake platform, whose files
+// are held in memory, rewrites it, and the file afterwards must be the input with exactly the
+// intended change: every other byte where it stood.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "config/definition_line.h"
 #include "config/exchange_name.h"
+#include "config/file_pieces.h"
 #include "config/header_keys.h"
 #include "config/service_params.h"
 #include "config/queries.h"
@@ -82,10 +86,11 @@ bool changedAsItMayBe(std::string_view before, std::string_view after, int32_t r
     return true;
 }
 
-// Whether `after` is `before` without one of the loader's lines: the line with its own line end,
-// the line with the line end before it, or only the line's text (the first definition leaves its
-// line end behind).
-bool isBeforeLessOneLine(std::string_view before, std::string_view after) {
+// Whether `after` is `before` without one of the loader's lines that `removable` accepts (given
+// where the line's text begins): the line with its own line end, the line with the line end
+// before it, or only the line's text (the first definition leaves its line end behind).
+bool isBeforeLessOneLine(std::string_view before, std::string_view after,
+                         const std::function<bool(size_t)>& removable) {
     for (size_t start = 0; start < before.size();) {
         const size_t newline = before.find('\n', start);
         const size_t end = newline == std::string_view::npos ? before.size() : newline;
@@ -97,19 +102,36 @@ bool isBeforeLessOneLine(std::string_view before, std::string_view after) {
         const size_t textEnd =
             newline != std::string_view::npos && end > start && before[end - 1] == '\r' ? end - 1 : end;
         const size_t lineEndBefore = start >= 2 && before[start - 2] == '\r' ? start - 2 : start - 1;
-        if (newline != std::string_view::npos && without(start, end + 1)) return true;
-        if (start > 0 && without(lineEndBefore, textEnd)) return true;
-        if (without(start, textEnd)) return true;
+        if (removable(start)) {
+            if (newline != std::string_view::npos && without(start, end + 1)) return true;
+            if (start > 0 && without(lineEndBefore, textEnd)) return true;
+            if (without(start, textEnd)) return true;
+        }
         // The loader's lines are pieces of at most 127 characters: a definition can be the rest of
         // a longer line, which then goes from where its piece begins.
         for (size_t piece = start + 127; piece < textEnd; piece += 127) {
-            if (without(piece, textEnd)) return true;
+            if (removable(piece) && without(piece, textEnd)) return true;
         }
         if (newline == std::string_view::npos) break;
         start = newline + 1;
     }
     return false;
 }
+
+// Whether the loader's line that begins at `at` carries the exchange: its number, its exchange id
+// and its producer, whatever the limits.
+bool carriesExchange(std::string_view file, size_t at, const ExchangeDef& exchange) {
+    config::FilePieces pieces(file.substr(at));
+    config::FilePiece line;
+    ExchangeDef record;
+    return pieces.next(line) && config::parseDefinitionLine(line.view, {INT32_MAX, -1}, record) &&
+           record.exchangeNumber == exchange.exchangeNumber && record.exchangeId == exchange.exchangeId &&
+           std::strncmp(record.producer, exchange.producer, sizeof record.producer) == 0;
+}
+
+// A Ctrl-Z ends the lines the loader reads: a rewrite changes what lies before it and keeps the
+// rest, the tail, as it was.
+std::string_view tailOf(std::string_view file) { return file.substr(std::min(file.find('\x1A'), file.size())); }
 
 ExchangeDef definition(int32_t number) {
     ExchangeDef d;
@@ -132,19 +154,36 @@ void checkAddition(std::string_view before, std::string_view after, int32_t resu
     const std::string_view written(line, config::formatDefinitionLine(line, definition(1)));
     CHECK(d.inserted.find(written.substr(1)) != std::string_view::npos);
     // Where the loader reads: before a Ctrl-Z, whose tail stays as it was.
-    const std::string_view tail = before.substr(std::min(before.find('\x1A'), before.size()));
+    const std::string_view tail = tailOf(before);
     CHECK(after.ends_with(tail));
     CHECK(after.find(written.substr(1)) < after.size() - tail.size());
 }
 
-void checkDeletion(std::string_view before, std::string_view after, int32_t result) {
+void checkDeletion(std::string_view before, std::string_view after, int32_t result, const ExchangeDef& removed) {
     if (!changedAsItMayBe(before, after, result)) return;
     CHECK(after.size() < before.size());
-    // A Ctrl-Z ends the lines the loader reads: the deleted one lies before it, the rest stays.
-    const std::string_view tail = before.substr(std::min(before.find('\x1A'), before.size()));
+    const std::string_view tail = tailOf(before);
     CHECK(after.ends_with(tail));
-    CHECK(isBeforeLessOneLine(before.substr(0, before.size() - tail.size()),
-                              after.substr(0, after.size() - tail.size())));
+    const std::string_view visible = before.substr(0, before.size() - tail.size());
+    CHECK(isBeforeLessOneLine(visible, after.substr(0, after.size() - tail.size()),
+                              [&](size_t at) { return carriesExchange(visible, at, removed); }));
+}
+
+// A change is the deletion of the replaced line and the addition of the new one as the file's last
+// line, before a Ctrl-Z line that then follows it on a line of its own.
+void checkChange(std::string_view before, std::string_view after, int32_t result, const ExchangeDef& replaced,
+                 const ExchangeDef& changed) {
+    if (!changedAsItMayBe(before, after, result)) return;
+    const std::string_view tail = tailOf(before);
+    CHECK(after.ends_with(tail));
+    char line[config::kWrittenLineCapacity];
+    std::string appended(line, config::formatDefinitionLine(line, changed));
+    if (!tail.empty()) appended += '\n';
+    const std::string_view visible = before.substr(0, before.size() - tail.size());
+    const std::string_view rewritten = after.substr(0, after.size() - tail.size());
+    CHECK(rewritten.ends_with(appended));
+    CHECK(isBeforeLessOneLine(visible, rewritten.substr(0, rewritten.size() - appended.size()),
+                              [&](size_t at) { return carriesExchange(visible, at, replaced); }));
 }
 
 void checkParameters(std::string_view before, std::string_view after, int32_t result) {
@@ -174,39 +213,61 @@ void checkParameters(std::string_view before, std::string_view after, int32_t re
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    const int operation = data[0] % 3;
+    const int operation = data[0] % 4;
     const std::string before(reinterpret_cast<const char*>(data) + 1, size - 1);
 
     fake::FakeWorldScope world;
+    // The tables of a MAX_STATIC_EXCHANGES up to 2047, four times the default, can be had: a
+    // header's limit sizes every table that the loads allocate and walk, whatever the rewrite,
+    // and limits in the millions took most of the fuzzer's time. A larger one meets the refusal
+    // a 32-bit process gives beyond its address space, the library's own path.
+    world->allocationLimit = 256 * 1024;
     core::resetLibraryState();
     world->installService(core::kServiceName, platform::kServiceStopped);
     world->writeIni(before);
     core::startOnce(core::libraryState());
     core::LibraryState& state = core::libraryState();
 
+    // The exchange the deletion and the change designate: the table's first, or one that no file
+    // holds when nothing was loaded.
+    ExchangeDef designated = definition(1);
+    if (state.loaded != 0 && state.exchangeCount != 0) designated = *state.exchangeTable.record(0);
     int32_t result = 0;
-    if (operation == 0) {
+    std::string after;
+    switch (operation) {
+    case 0:
         result = ZYN_AddStaticExchange(definition(1));
-    } else if (operation == 1) {
-        char name[config::kExchangeNameCapacity] = "exchange_0@NONE";
-        if (state.loaded != 0 && state.exchangeCount != 0) {
-            const ExchangeDef* first = state.exchangeTable.record(0);
-            config::formatExchangeName(name, first->exchangeId, first->producer);
-        }
+        after = world->readIni();
+        checkAddition(before, after, result);
+        break;
+    case 1: {
+        char name[config::kExchangeNameCapacity];
+        config::formatExchangeName(name, designated.exchangeId, designated.producer);
         result = ZYN_DeleteStaticExchange(name);
-    } else {
+        after = world->readIni();
+        checkDeletion(before, after, result, designated);
+        break;
+    }
+    case 2: {
+        ExchangeDef changed = definition(2);
+        changed.exchangeId = designated.exchangeId;
+        std::memcpy(changed.producer, designated.producer, sizeof changed.producer);
+        result = ZYN_ChangeStaticExchangeParams(changed);
+        after = world->readIni();
+        checkChange(before, after, result, designated, changed);
+        break;
+    }
+    default: {
         ServiceConfigParams params;
         std::memset(&params, 0, sizeof params);
         params.maxExchangeSize = 100;
         params.maxStaticExchanges = 50;
         params.maxDynamicExchanges = 10;
         result = ZYN_SetServiceConfigParams(params);
+        after = world->readIni();
+        checkParameters(before, after, result);
+        break;
     }
-    const std::string after = world->readIni();
-    switch (operation) {
-    case 0: checkAddition(before, after, result); break;
-    case 1: checkDeletion(before, after, result); break;
-    default: checkParameters(before, after, result); break;
     }
     core::processDetach(state);
     core::resetLibraryState();

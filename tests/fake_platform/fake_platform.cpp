@@ -1,14 +1,11 @@
 // fake_platform.cpp - the fake world and the platform functions that act on it.
 #include "fake_platform.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string_view>
-#include <unistd.h>
 
 namespace zyn::fake {
 
@@ -39,19 +36,11 @@ FakeWorldScope::~FakeWorldScope() {
     world_.reset();
 }
 
-FakeWorld::FakeWorld() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zyn-fake-windir-XXXXXX").string();
-    const char* made = mkdtemp(pattern.data());
-    windowsDirectory = made != nullptr ? std::filesystem::path(made) : std::filesystem::temp_directory_path();
-}
+FakeWorld::FakeWorld() = default;
 
 FakeWorld::~FakeWorld() {
-    for (void* file : openFiles_)
-        std::fclose(static_cast<FILE*>(file));
     for (void* block : liveBlocks)
         std::free(block);
-    std::error_code ignored;
-    std::filesystem::remove_all(windowsDirectory, ignored);
 }
 
 void FakeWorld::at(uint64_t time, std::function<void()> event) { events_.emplace(time, std::move(event)); }
@@ -76,19 +65,14 @@ void FakeWorld::clearFailures() {
 bool FakeWorld::shouldFail(Op op) {
     int index = static_cast<int>(op);
     int call = ++calls_[index];
-    return failAlways_.count(index) != 0 || failures_[index].count(call) != 0;
-}
-
-void FakeWorld::writeIni(const std::string& content) const {
-    std::ofstream out(iniPath(), std::ios::binary);
-    out << content;
+    if (failAlways_.count(index) != 0) return true;
+    auto scheduled = failures_.find(index);
+    return scheduled != failures_.end() && scheduled->second.count(call) != 0;
 }
 
 std::string FakeWorld::readIni() const {
-    std::ifstream in(iniPath(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    auto found = files.find("zyn.ini");
+    return found == files.end() ? std::string() : found->second;
 }
 
 MutexObject* FakeWorld::mutex(const std::string& name) {
@@ -154,7 +138,7 @@ bool isNtFamily() { return world().ntFamily; }
 
 uint32_t expandWindowsDirectory(char* out, uint32_t capacity) {
     if (world().shouldFail(Op::ExpandWindir)) return 0;
-    std::string text = world().windowsDirectoryOverride.value_or(world().windowsDirectory.string());
+    std::string text = world().windowsDirectoryOverride.value_or(world().windowsDirectory);
     uint32_t needed = static_cast<uint32_t>(text.size() + 1);
     if (needed <= capacity) std::memcpy(out, text.c_str(), needed);
     return needed;
@@ -432,99 +416,133 @@ UdpOutcome exchangeDatagramWithLocalHost(uint16_t port, const void* request, siz
     return UdpOutcome::Received;
 }
 
-// ---- files: real files in the world's Windows directory, LF on disk; a CR LF pair reads as LF
+// ---- files: in memory, LF on disk; a CR LF pair reads as LF in text mode
 
 namespace {
-// The library joins paths with '\\' as on Windows.
-std::string hostPath(const char* path) {
-    std::string host(path);
-    for (char& c : host)
-        c = c == '\\' ? '/' : c;
-    return host;
+using OpenFile = fake::FakeWorld::OpenFile;
+
+// The name of the file a path designates in the Windows directory, or nullopt for a path into
+// any other folder, which does not exist. The system takes '\\' and '/' alike; the library joins
+// paths with '\\' as on Windows.
+std::optional<std::string> fileNameOf(std::string_view path) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    const std::string_view directory = world().windowsDirectory;
+    const auto sameCharacter = [&](char a, char b) { return a == b || (separator(a) && separator(b)); };
+    if (path.size() <= directory.size() || !separator(path[directory.size()]) ||
+        !std::equal(directory.begin(), directory.end(), path.begin(), sameCharacter)) {
+        return std::nullopt;
+    }
+    const std::string_view name = path.substr(directory.size() + 1);
+    if (std::find_if(name.begin(), name.end(), separator) != name.end()) return std::nullopt;
+    return std::string(name);
+}
+
+OpenFile& openFileOf(FileHandle handle) { return *world().openFiles_.at(handle); }
+
+// Whether this process holds the file open: the system renames it neither over nor away then.
+bool isOpen(const std::string& name) {
+    auto found = world().files.find(name);
+    return found != world().files.end() &&
+           std::any_of(world().openFiles_.begin(), world().openFiles_.end(),
+                       [&](const auto& open) { return open.second->content == &found->second; });
 }
 } // namespace
 
 FileHandle openFile(const char* path, const char* mode) {
     if (world().shouldFail(Op::FileOpen)) return nullptr;
+    const std::optional<std::string> name = fileNameOf(path);
     const std::string_view given(mode);
-    const bool text = given.find('b') == std::string_view::npos;
-    // Text on disk is the host's: "\n" stays "\n"; the reads below give it the system's meaning.
-    const std::string hostMode = text ? std::string(given) + "b" : std::string(given);
-    FILE* file = std::fopen(hostPath(path).c_str(), hostMode.c_str());
-    if (file != nullptr) {
-        world().openFiles_.insert(file);
-        if (text) world().textFiles_.insert(file);
+    if (!name || name->empty()) return nullptr;
+    if (given != "r" && given != "rb" && given != "w" && given != "wb") {
+        world().errors.push_back("open with a mode the fake does not know: " + std::string(given));
+        return nullptr;
     }
-    return file;
+    if (given[0] == 'r' && world().files.count(*name) == 0) return nullptr;
+    auto file = std::make_unique<OpenFile>();
+    file->content = &world().files[*name];
+    if (given[0] == 'w') file->content->clear();
+    file->text = given.find('b') == std::string_view::npos;
+    FileHandle handle = file.get();
+    world().openFiles_.emplace(handle, std::move(file));
+    return handle;
 }
 
-bool readPiece(FileHandle file, char* buffer, int capacity) {
+bool readPiece(FileHandle handle, char* buffer, int capacity) {
     // A failed read reports nothing read, as fgets does on an error.
     if (world().shouldFail(Op::FileRead)) return false;
-    FILE* stream = static_cast<FILE*>(file);
+    OpenFile& file = openFileOf(handle);
+    const std::string& content = *file.content;
     int length = 0;
-    while (length < capacity - 1) {
-        int c = std::fgetc(stream);
-        if (c == EOF) break;
+    while (length < capacity - 1 && file.position < content.size()) {
+        char c = content[file.position++];
         // The system's C library ends a text-mode read at a Ctrl-Z, and every read after it.
-        if (c == 0x1A && world().textFiles_.count(file) != 0) {
-            std::fseek(stream, 0, SEEK_END);
+        if (c == '\x1A' && file.text) {
+            file.position = content.size();
             break;
         }
-        if (c == '\r') {
-            int next = std::fgetc(stream);
-            if (next == '\n') {
-                c = '\n';
-            } else if (next != EOF) {
-                std::ungetc(next, stream);
-            }
+        if (c == '\r' && file.position < content.size() && content[file.position] == '\n') {
+            c = '\n';
+            ++file.position;
         }
-        buffer[length++] = static_cast<char>(c);
+        buffer[length++] = c;
         if (c == '\n') break;
     }
     buffer[length] = '\0';
     return length > 0;
 }
 
-bool readBytes(FileHandle file, void* buffer, size_t capacity, size_t& got) {
+bool readBytes(FileHandle handle, void* buffer, size_t capacity, size_t& got) {
     got = 0;
     if (world().shouldFail(Op::FileRead)) return false;
-    FILE* stream = static_cast<FILE*>(file);
-    got = std::fread(buffer, 1, capacity, stream);
-    return got == capacity || std::ferror(stream) == 0;
+    OpenFile& file = openFileOf(handle);
+    const std::string& content = *file.content;
+    got = std::min(capacity, content.size() - std::min(file.position, content.size()));
+    if (got != 0) std::memcpy(buffer, content.data() + file.position, got);
+    file.position += got;
+    return true;
 }
 
 const char* textLineEnd() { return "\n"; }
 
-bool writeText(FileHandle file, const char* text, size_t length) {
+bool writeText(FileHandle handle, const char* text, size_t length) {
     if (world().shouldFail(Op::FileWrite)) return false;
-    return std::fwrite(text, 1, length, static_cast<FILE*>(file)) == length;
+    OpenFile& file = openFileOf(handle);
+    file.content->replace(file.position, length, text, length);
+    file.position += length;
+    return true;
 }
 
-bool flushToDisk(FileHandle file) {
-    if (world().shouldFail(Op::FileFlush)) return false;
-    return std::fflush(static_cast<FILE*>(file)) == 0;
-}
+// Nothing to put on a disk: only the failure can be had.
+bool flushToDisk(FileHandle) { return !world().shouldFail(Op::FileFlush); }
 
-bool closeFile(FileHandle file) {
+bool closeFile(FileHandle handle) {
     bool failed = world().shouldFail(Op::FileClose);
-    world().textFiles_.erase(file);
-    if (world().openFiles_.erase(file) == 0) {
+    if (world().openFiles_.erase(handle) == 0) {
         world().errors.push_back("close of a file that is not open");
         return false;
     }
-    return std::fclose(static_cast<FILE*>(file)) == 0 && !failed;
+    return !failed;
 }
 
 ReplaceOutcome replaceFile(const char* target, const char* replacement) {
     if (world().shouldFail(Op::FileReplace)) return ReplaceOutcome::Failed;
-    if (world().configHeldOpen && std::filesystem::path(hostPath(target)) == world().iniPath()) {
+    const std::optional<std::string> targetName = fileNameOf(target);
+    const std::optional<std::string> replacementName = fileNameOf(replacement);
+    if (!targetName || !replacementName) return ReplaceOutcome::Failed;
+    auto moved = world().files.find(*replacementName);
+    if (moved == world().files.end()) return ReplaceOutcome::Failed;
+    if ((world().configHeldOpen && *targetName == "zyn.ini") || isOpen(*targetName) || isOpen(*replacementName)) {
         return ReplaceOutcome::TargetInUse;
     }
-    return std::rename(hostPath(replacement).c_str(), hostPath(target).c_str()) == 0 ? ReplaceOutcome::Replaced
-                                                                                     : ReplaceOutcome::Failed;
+    std::string content = std::move(moved->second);
+    world().files.erase(moved);
+    world().files[*targetName] = std::move(content);
+    return ReplaceOutcome::Replaced;
 }
 
-bool fileExists(const char* path) { return std::filesystem::exists(hostPath(path)); }
+bool fileExists(const char* path) {
+    const std::optional<std::string> name = fileNameOf(path);
+    return name && world().files.count(*name) != 0;
+}
 
 } // namespace zyn::platform

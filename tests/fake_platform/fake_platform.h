@@ -1,11 +1,10 @@
 // fake_platform.h - a deterministic stand-in for the operating system, for the native tests:
 // virtual time, a scriptable Service Control Manager, in-memory mutexes and sections, a registry
-// map, a scripted UDP peer, files in a per-test Windows directory, and failure of the Nth call
-// of any kind of operation.
+// map, a scripted UDP peer, files held in memory in the world's one folder (its Windows
+// directory), and failure of the Nth call of any kind of operation.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -112,11 +111,13 @@ public:
 
     // ---- environment
     bool ntFamily = true;
-    std::filesystem::path windowsDirectory;              // a fresh temporary folder per world
+    // The world's one folder: a path to a file anywhere else names nothing that can be opened.
+    std::string windowsDirectory = "C:\\WINDOWS";
     std::optional<std::string> windowsDirectoryOverride; // expands to this text instead
-    std::filesystem::path iniPath() const { return windowsDirectory / "zyn.ini"; }
-    void writeIni(const std::string& content) const;
-    std::string readIni() const;
+    std::string pathOf(const std::string& fileName) const { return windowsDirectory + "\\" + fileName; }
+    std::string iniPath() const { return pathOf("zyn.ini"); }
+    void writeIni(const std::string& content) { files["zyn.ini"] = content; }
+    std::string readIni() const; // empty when there is no zyn.ini
 
     // ---- heap
     uint64_t allocationLimit = uint64_t{1} << 30; // larger requests fail, as in a 32-bit process
@@ -152,9 +153,11 @@ public:
     int exclusiveLocks = 0;
     bool heldExclusively = false;
 
-    // ---- files
+    // ---- files: the Windows directory's, by name, their bytes as they are on disk (LF line ends)
+    std::map<std::string, std::string> files;
     int openFiles() const { return static_cast<int>(openFiles_.size()); }
-    // Another program holds zyn.ini open as an ordinary reader: a rename over it is refused.
+    // Another program holds zyn.ini open as an ordinary reader: a rename over it is refused, as
+    // it is over or away from any file this process holds open.
     bool configHeldOpen = false;
 
     // Misuse seen by the fake (a handle closed twice, an unknown handle): tests expect none.
@@ -169,8 +172,13 @@ public:
     platform::Handle newHandle(HandleRecord record);
     HandleRecord* lookup(platform::Handle handle);
     void dropHandle(platform::Handle handle);
-    std::set<void*> openFiles_;
-    std::set<void*> textFiles_; // of openFiles_, those opened in a text mode
+    struct OpenFile {
+        std::string* content = nullptr; // in `files`, whose entry stays while the file is open
+        size_t position = 0;
+        bool text = false; // opened in a text mode
+    };
+    // By the handle the library holds, which is the record's address.
+    std::map<const void*, std::unique_ptr<OpenFile>> openFiles_;
 
 private:
     int calls_[static_cast<int>(Op::Count_)] = {};

@@ -310,7 +310,7 @@ class DefsText : public LibraryTest {
 protected:
     DefsText() { state().iniMutex.reset(platform::createMutex("__ZYN_INIFILE")); }
     ~DefsText() override { state().iniMutex.reset(); }
-    std::string path() { return world().iniPath().string(); }
+    std::string path() { return world().iniPath(); }
     // Reads into a buffer of `size` bytes followed by a guard that must stay untouched.
     uint32_t read(uint64_t size) {
         buffer_.assign(size + kGuard, '\x7F');
@@ -376,7 +376,7 @@ TEST_F(DefsText, NothingIsReadWithoutFileOrMarker) {
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
-        std::filesystem::remove(world().iniPath());
+        world().files.erase("zyn.ini");
         if (row.content != nullptr) world().writeIni(row.content);
         EXPECT_EQ(read(1000), 0u);
         if (row.content != nullptr) {

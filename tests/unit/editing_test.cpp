@@ -4,8 +4,6 @@
 #include "fault_sweep.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "trvzyn32.h"
@@ -23,9 +21,8 @@ protected:
         attach();
     }
     std::string scratch() {
-        std::ifstream in(world().windowsDirectory / "__zyntmp.ini", std::ios::binary);
-        if (!in) return "<none>";
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        auto found = world().files.find("__zyntmp.ini");
+        return found == world().files.end() ? "<none>" : found->second;
     }
     int32_t remove(const char* name) {
         std::string text = name;

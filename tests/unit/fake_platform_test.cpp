@@ -14,7 +14,7 @@ using namespace platform;
 using fake::FakeWorld;
 using fake::Op;
 
-std::string file(const FakeWorld& w, const char* name) { return (w.windowsDirectory / name).string(); }
+std::string file(const FakeWorld& w, const char* name) { return w.pathOf(name); }
 
 Handle manager() { return openServiceManager(kGenericRead); }
 Handle service(FakeWorld& w, uint32_t state) {
@@ -121,6 +121,38 @@ TEST(FakePlatform, EveryKindOfCallFailsWhenToldAndOnlyThen) {
             EXPECT_TRUE(kind.succeeds(*w)) << "cleared failures fail nothing";
         }
     }
+}
+
+// The fake's files stand in for the C library's: what the library relies on from them holds here.
+TEST(FakePlatform, FilesAreTheWindowsDirectorysAndReadAsTheCLibraryReadsThem) {
+    fake::FakeWorldScope w;
+    EXPECT_EQ(openFile("C:\\OTHER\\zyn.ini", "w"), nullptr) << "no folder but the Windows directory";
+    EXPECT_EQ(openFile(w->iniPath().c_str(), "r"), nullptr) << "reading needs the file";
+    EXPECT_FALSE(fileExists(w->iniPath().c_str()));
+
+    w->writeIni("a\r\nb\rc\x1A" "d\n");
+    FileHandle text = openFile(w->iniPath().c_str(), "r");
+    char piece[128];
+    std::string pieces;
+    while (readPiece(text, piece, sizeof piece))
+        pieces += std::string(piece) + "|";
+    EXPECT_EQ(pieces, "a\n|b\rc|") << "CR LF reads as LF, a lone CR stays, a Ctrl-Z ends the reading";
+    EXPECT_TRUE(closeFile(text));
+
+    FileHandle binary = openFile(w->iniPath().c_str(), "rb");
+    char bytes[16];
+    size_t got = 0;
+    EXPECT_TRUE(readBytes(binary, bytes, sizeof bytes, got));
+    EXPECT_EQ(std::string(bytes, got), "a\r\nb\rc\x1A" "d\n") << "a binary read sees every byte";
+    EXPECT_TRUE(closeFile(binary));
+
+    FileHandle scratch = openFile(file(*w, "__zyntmp.ini").c_str(), "w");
+    EXPECT_TRUE(writeText(scratch, "new", 3));
+    EXPECT_TRUE(closeFile(scratch));
+    EXPECT_EQ(replaceFile(w->iniPath().c_str(), file(*w, "__zyntmp.ini").c_str()), ReplaceOutcome::Replaced);
+    EXPECT_EQ(w->readIni(), "new");
+    EXPECT_FALSE(fileExists(file(*w, "__zyntmp.ini").c_str())) << "the replacement takes the target's place";
+    EXPECT_EQ(w->openFiles(), 0);
 }
 
 } // namespace

@@ -286,7 +286,7 @@ TEST_F(ConfigReload, EmptyDefinitionsTextIsAnErrorOnlyWhenAskedTo) {
         core::resetLibraryState();
         load("[EXCHANGE_DEFS]\n1 10 1 a b\n2 10 1 a b\n");
         ASSERT_EQ(state().exchangeCount, 2u);
-        std::filesystem::remove(world().iniPath());
+        world().files.erase("zyn.ini");
         if (row.content != nullptr) world().writeIni(row.content);
 
         EXPECT_EQ(config::ReloadConfiguration(state(), row.emptyIsError), row.result);

@@ -136,7 +136,7 @@ const StartRefusal kStartRefusals[] = {
      },
      ZYN_E_FAILED},
     {"section never created", [](fake::FakeWorld&, fake::FakeService& s) { s.onStart = nullptr; }, ZYN_E_FAILED},
-    {"no configuration file", [](fake::FakeWorld& w, fake::FakeService&) { std::filesystem::remove(w.iniPath()); },
+    {"no configuration file", [](fake::FakeWorld& w, fake::FakeService&) { w.files.erase("zyn.ini"); },
      ZYN_E_NO_DEFINITIONS},
     {"no definition lines",
      [](fake::FakeWorld& w, fake::FakeService&) { w.writeIni("EXCH_MAP = 0\n[EXCHANGE_DEFS]\n# none\n"); },
