@@ -9,6 +9,7 @@
 #include "core/registry_settings.h"
 #include "core/service_status.h"
 #include "exchange/data_access.h"
+#include "exchange/exchange_batch.h"
 #include "service/service_control.h"
 #include "service/service_query.h"
 #include "trvzyn32.h"
@@ -89,6 +90,14 @@ int32_t ZYN_CALL ZYN_PutExchange(ExchangeAccess* access, const void* source) noe
 
 void* ZYN_CALL ZYN_GetExchangePtr(ExchangeAccess* access) noexcept {
     return zyn::exchange::getExchangePtr(libraryState(), access);
+}
+
+int32_t ZYN_CALL ZYN_GetExchanges(ExchangeTransfer* transfers, uint32_t count) noexcept {
+    return zyn::exchange::getExchanges(libraryState(), transfers, count);
+}
+
+int32_t ZYN_CALL ZYN_PutExchanges(ExchangeTransfer* transfers, uint32_t count) noexcept {
+    return zyn::exchange::putExchanges(libraryState(), transfers, count);
 }
 
 // ---- service control

@@ -49,12 +49,11 @@ bool findPage(const core::LibraryState& state, const ExchangeDef& record, int64_
     return true;
 }
 
-// The checks that ZYN_GetExchange and ZYN_PutExchange share, in their order; ZYN_OK when the
-// byte range [offset, offset + count) of an attached page may be copied.
+// The checks that ZYN_GetExchange and ZYN_PutExchange share after the status test, in their
+// order; ZYN_OK when the byte range [offset, offset + count) of an attached page may be copied.
 int32_t checkAccess(core::LibraryState& state, const ExchangeAccess* access, const void* buffer, Page& page,
                     uint32_t& count) {
     if (access == nullptr) return ZYN_E_NOT_FOUND;
-    if (int32_t refused = core::checkServiceRunning(state); refused != ZYN_OK) return refused;
     ExchangeDef record;
     const int64_t position = config::lookupExchange(state, nameOf(*access), record);
     if (position < 0) return ZYN_E_NOT_FOUND;
@@ -90,6 +89,18 @@ private:
 } // namespace
 
 int32_t getExchange(core::LibraryState& state, ExchangeAccess* access, void* destination) {
+    if (access == nullptr) return ZYN_E_NOT_FOUND;
+    if (int32_t refused = core::checkServiceRunning(state); refused != ZYN_OK) return refused;
+    return readExchangeData(state, access, destination);
+}
+
+int32_t putExchange(core::LibraryState& state, ExchangeAccess* access, const void* source) {
+    if (access == nullptr) return ZYN_E_NOT_FOUND;
+    if (int32_t refused = core::checkServiceRunning(state); refused != ZYN_OK) return refused;
+    return writeExchangeData(state, access, source);
+}
+
+int32_t readExchangeData(core::LibraryState& state, ExchangeAccess* access, void* destination) {
     Page page;
     uint32_t count = 0;
     if (int32_t result = checkAccess(state, access, destination, page, count); result != ZYN_OK) return result;
@@ -101,7 +112,7 @@ int32_t getExchange(core::LibraryState& state, ExchangeAccess* access, void* des
     return ZYN_OK;
 }
 
-int32_t putExchange(core::LibraryState& state, ExchangeAccess* access, const void* source) {
+int32_t writeExchangeData(core::LibraryState& state, ExchangeAccess* access, const void* source) {
     Page page;
     uint32_t count = 0;
     if (int32_t result = checkAccess(state, access, source, page, count); result != ZYN_OK) return result;
