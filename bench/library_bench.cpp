@@ -25,6 +25,7 @@ namespace {
 constexpr char kServiceName[] = "ZYN Service";
 constexpr int kDefinitions = 512;
 constexpr int kRounds = 5;
+constexpr int kTurns = 3; // of rounds, taken in turns with the operations compared
 
 double nowSeconds() {
     LARGE_INTEGER frequency, counter;
@@ -150,6 +151,66 @@ ExchangeAccess accessTo(const char* name, uint32_t* count) {
     std::snprintf(access.exchangeName, sizeof access.exchangeName, "%s", name);
     access.lengthPtr = count;
     return access;
+}
+
+HANDLE openExchangeMutex(int number) {
+    char name[40];
+    std::snprintf(name, sizeof name, "ZYN_MAP_1-%05d", number);
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name);
+    if (mutex != nullptr) return mutex;
+    std::snprintf(name, sizeof name, "Global\\ZYN_MAP_1-%05d", number);
+    return OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name);
+}
+
+// ZYN_GetExchanges of 1, 16 and 512 exchanges of 64 bytes, against as many ZYN_GetExchange calls
+// and against its floor: one status test, then per exchange one mutex wait and release and the
+// copy.
+void batchRows(const Library& library, SC_HANDLE keptManager, std::vector<Row>& rows, int& failures) {
+    constexpr uint32_t kBytes = 64;
+    uint32_t count = kBytes;
+    std::vector<ExchangeAccess> accesses;
+    std::vector<unsigned char*> pages;
+    std::vector<HANDLE> mutexes;
+    char name[64];
+    for (int n = 1; n <= kDefinitions; ++n) {
+        std::snprintf(name, sizeof name, "exchange_%d@NODE%d", n, n % 7);
+        accesses.push_back(accessTo(name, &count));
+        pages.push_back(static_cast<unsigned char*>(ZYN_FN(library, ZYN_GetExchangePtr)(&accesses.back())));
+        mutexes.push_back(openExchangeMutex(n));
+    }
+    std::vector<std::vector<unsigned char>> buffers(kDefinitions, std::vector<unsigned char>(kBytes));
+    std::vector<ExchangeTransfer> transfers;
+    for (int i = 0; i < kDefinitions; ++i)
+        transfers.push_back({&accesses[i], buffers[i].data(), 0});
+    auto* getMany = ZYN_FN(library, ZYN_GetExchanges);
+    auto* get = ZYN_FN(library, ZYN_GetExchange);
+    unsigned char header[32];
+    for (const int batch : {1, 16, kDefinitions}) {
+        const std::string what = "ZYN_GetExchanges " + std::to_string(batch) + " x 64 B";
+        const int calls = std::max(1, 300 / batch);
+        const auto batchCall = [&] { failures += getMany(transfers.data(), static_cast<uint32_t>(batch)) != ZYN_OK; };
+        const auto singleCalls = [&] {
+            for (int i = 0; i < batch; ++i)
+                failures += get(&accesses[i], buffers[i].data()) != ZYN_OK;
+        };
+        const auto floorWork = [&] {
+            floorStatusTests(keptManager);
+            for (int i = 0; i < batch; ++i)
+                lockedCopy(mutexes[i], buffers[i].data(), pages[i] + 32, kBytes, header, pages[i]);
+        };
+        // The three are measured in turns, so that a busy spell of the machine does not fall on
+        // one of them only.
+        double library_ = 1e30, singles = 1e30, floor = 1e30;
+        for (int turn = 0; turn < kTurns; ++turn) {
+            library_ = std::min(library_, bestMicroseconds(calls, batchCall));
+            singles = std::min(singles, bestMicroseconds(calls, singleCalls));
+            floor = std::min(floor, bestMicroseconds(calls, floorWork));
+        }
+        rows.push_back({what, library_, std::to_string(batch) + " ZYN_GetExchange calls", singles});
+        rows.push_back({what, library_, "floor", floor});
+    }
+    for (HANDLE mutex : mutexes)
+        CloseHandle(mutex);
 }
 
 // Runs `commandLine` as a process of its own, to its end.
@@ -355,6 +416,7 @@ int main(int argc, char** argv) {
             rows.push_back({what, library_, "floor", floor});
         }
     }
+    batchRows(library, keptManager, rows, dataFailures);
     CloseServiceHandle(keptManager);
     CloseHandle(mutex);
 

@@ -84,6 +84,14 @@ typedef struct ExchangeAccess {
     uint32_t statusClear;                      /* 1 when the exchange's status byte is 0 */
 } ExchangeAccess;
 
+/* One entry of a batch for ZYN_GetExchanges / ZYN_PutExchanges: 12 bytes in 32-bit programs, 24 bytes
+ * in 64-bit programs (natural alignment; the last 4 are padding). */
+typedef struct ExchangeTransfer {
+    ExchangeAccess* access; /* the record as for ZYN_GetExchange / ZYN_PutExchange */
+    void* buffer;           /* destination (get) or source (put) of *access->lengthPtr bytes */
+    int32_t result;         /* written by the library: this entry's result code */
+} ExchangeTransfer;
+
 /* The service parameters of zyn.ini's header: 560 bytes. */
 typedef struct ServiceConfigParams {
     char multicast[ZYN_MULTICAST_ENTRIES][ZYN_MULTICAST_TEXT_SIZE]; /* ends at the first empty entry */
@@ -124,6 +132,9 @@ int32_t ZYN_CALL ZYN_SetServiceConfigParams(ServiceConfigParams params) ZYN_NOEX
 int32_t ZYN_CALL ZYN_GetExchange(ExchangeAccess* access, void* destination) ZYN_NOEXCEPT;
 int32_t ZYN_CALL ZYN_PutExchange(ExchangeAccess* access, const void* source) ZYN_NOEXCEPT;
 void* ZYN_CALL ZYN_GetExchangePtr(ExchangeAccess* access) ZYN_NOEXCEPT;
+/* Many exchanges in one call: one status test, then each entry as the single call would do it. */
+int32_t ZYN_CALL ZYN_GetExchanges(ExchangeTransfer* transfers, uint32_t count) ZYN_NOEXCEPT;
+int32_t ZYN_CALL ZYN_PutExchanges(ExchangeTransfer* transfers, uint32_t count) ZYN_NOEXCEPT;
 
 /* Service control */
 int32_t ZYN_CALL ZYN_InitService(const char* executablePath) ZYN_NOEXCEPT;
@@ -169,12 +180,19 @@ ZYN_STATIC_ASSERT(sizeof(uint32_t*) == 4, "the interface's pointers are 4 bytes"
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, header) == 108, "ExchangeAccess.header");
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, statusClear) == 140, "ExchangeAccess.statusClear");
 ZYN_STATIC_ASSERT(sizeof(ExchangeAccess) == 144, "ExchangeAccess is 144 bytes");
+ZYN_STATIC_ASSERT(offsetof(ExchangeTransfer, buffer) == 4, "ExchangeTransfer.buffer");
+ZYN_STATIC_ASSERT(offsetof(ExchangeTransfer, result) == 8, "ExchangeTransfer.result");
+ZYN_STATIC_ASSERT(sizeof(ExchangeTransfer) == 12, "ExchangeTransfer is 12 bytes");
 #else
 ZYN_STATIC_ASSERT(sizeof(uint32_t*) == 8, "the interface's pointers are 8 bytes");
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, header) == 112, "ExchangeAccess.header");
 ZYN_STATIC_ASSERT(offsetof(ExchangeAccess, statusClear) == 144, "ExchangeAccess.statusClear");
 ZYN_STATIC_ASSERT(sizeof(ExchangeAccess) == 152, "ExchangeAccess is 152 bytes");
+ZYN_STATIC_ASSERT(offsetof(ExchangeTransfer, buffer) == 8, "ExchangeTransfer.buffer");
+ZYN_STATIC_ASSERT(offsetof(ExchangeTransfer, result) == 16, "ExchangeTransfer.result");
+ZYN_STATIC_ASSERT(sizeof(ExchangeTransfer) == 24, "ExchangeTransfer is 24 bytes");
 #endif
+ZYN_STATIC_ASSERT(offsetof(ExchangeTransfer, access) == 0, "ExchangeTransfer.access");
 
 ZYN_STATIC_ASSERT(offsetof(ServiceConfigParams, multicast) == 0, "ServiceConfigParams.multicast");
 ZYN_STATIC_ASSERT(offsetof(ServiceConfigParams, maxExchangeSize) == 544, "ServiceConfigParams.maxExchangeSize");

@@ -54,6 +54,7 @@ zynctl put exchange_1@NODE1 --offset 4 --hex 68656c6c6f --word3 0x11
 zynctl get exchange_1@NODE1 --count 16
 zynctl get exchange_1@NODE1 --offset 60 --json
 zynctl get exchange_1@NODE1 --offset 60 --count 5
+zynctl get exchange_1@NODE1 exchange_2@NODE2 exchange_3@NODE3 --count 8
 zynctl_first_line get exchange_1@NODE1 --offset 12x
 
 step "Watch an exchange while another zynctl writes to it"

@@ -14,6 +14,7 @@
 #include "core/service_status.h"
 #include "core/state_lock.h"
 #include "exchange/data_access.h"
+#include "exchange/exchange_batch.h"
 #include "service/service_control.h"
 #include "service/service_query.h"
 #include "trvzyn32.h"
@@ -141,6 +142,14 @@ void* ZYN_CALL ZYN_GetExchangePtr(ExchangeAccess* access) noexcept {
     SharedStateLock held(state, false);
     if (zyn::exchange::admitDataCall(state, held) != ZYN_OK) return nullptr;
     return zyn::exchange::exchangePageAddress(state, *access);
+}
+
+int32_t ZYN_CALL ZYN_GetExchanges(ExchangeTransfer* transfers, uint32_t count) noexcept {
+    return zyn::exchange::getExchanges(started(), transfers, count);
+}
+
+int32_t ZYN_CALL ZYN_PutExchanges(ExchangeTransfer* transfers, uint32_t count) noexcept {
+    return zyn::exchange::putExchanges(started(), transfers, count);
 }
 
 // ---- service control

@@ -2,7 +2,8 @@
  *
  * It reports whether the ZYN Service is installed and running, lists the exchanges that zyn.ini
  * defines and the service parameters, and then, when the service runs and at least one exchange
- * is defined, writes "hello" at the start of the first exchange's data and reads it back;
+ * is defined, writes "hello" at the start of the first exchange's data, reads it back, and reads
+ * the first bytes of up to eight exchanges in one call, as a program that polls them would;
  * otherwise it says why it skipped that data part.
  *
  * Exit status 0 when every call succeeded (the last line then begins "example: all calls
@@ -12,6 +13,9 @@
 #include <string.h>
 
 #include "trvzyn32.h"
+
+#define POLLED_MAX 8   /* exchanges read together at the end */
+#define POLLED_BYTES 4 /* of each, at most */
 
 /* Names the call that failed and its result; the program then ends with exit status 1. */
 static int fail(const char* call, long result) {
@@ -37,6 +41,11 @@ int main(void) {
     if (exchanges == NULL) return fail("malloc", 0);
     ExchangeDef first; /* kept for the data part */
     memset(&first, 0, sizeof first);
+    /* The first exchanges, each with its name and byte count, for the read of many in one call. */
+    ExchangeAccess polled[POLLED_MAX];
+    uint32_t polledCounts[POLLED_MAX];
+    int polledCount = 0;
+    memset(polled, 0, sizeof polled);
     result = ZYN_GetAllExchangesFromConfigFile(exchanges);
     if (result == ZYN_OK) {
         printf("%d exchange(s) defined in zyn.ini\n", (int)count);
@@ -45,6 +54,14 @@ int main(void) {
             /* An exchange is named by its exchange id and its producer. */
             printf("  exchange_%d@%.31s: %u bytes, destination %.31s\n", (int)e->exchangeId, e->producer,
                    (unsigned)e->size, e->destination);
+            if (polledCount < POLLED_MAX) {
+                ExchangeAccess* access = &polled[polledCount];
+                snprintf(access->exchangeName, sizeof access->exchangeName, "exchange_%d@%.31s", (int)e->exchangeId,
+                         e->producer);
+                polledCounts[polledCount] = e->size < POLLED_BYTES ? e->size : POLLED_BYTES;
+                access->lengthPtr = &polledCounts[polledCount];
+                ++polledCount;
+            }
         }
         if (count > 0) first = exchanges[0];
     }
@@ -106,6 +123,25 @@ int main(void) {
     }
     printf("%s: wrote \"%.*s\" at offset 0 and read it back; status byte %s\n", access.exchangeName, (int)length,
            back, access.statusClear ? "clear" : "set");
+
+    /* Many exchanges in one call: one status test for all of them, then each exchange read under
+     * its own mutex exactly as ZYN_GetExchange would read it, with a result of its own. */
+    unsigned char polledData[POLLED_MAX][POLLED_BYTES];
+    ExchangeTransfer transfers[POLLED_MAX];
+    for (int i = 0; i < polledCount; ++i) {
+        transfers[i].access = &polled[i];
+        transfers[i].buffer = polledData[i];
+    }
+    result = ZYN_GetExchanges(transfers, (uint32_t)polledCount);
+    printf("%d exchange(s) read in one call:\n", polledCount);
+    for (int i = 0; i < polledCount; ++i) {
+        printf("  %s: result %d, data", polled[i].exchangeName, (int)transfers[i].result);
+        for (uint32_t k = 0; transfers[i].result == ZYN_OK && k < polledCounts[i]; ++k)
+            printf(" %02x", polledData[i][k]);
+        printf("\n");
+    }
+    /* The first entry that failed, if any; the others still have their own results. */
+    if (result != ZYN_OK) return fail("ZYN_GetExchanges", result);
 
     printf("example: all calls succeeded\n");
     return EXIT_SUCCESS;

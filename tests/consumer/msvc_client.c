@@ -61,6 +61,9 @@ void start(void) {
     uint32_t count = 5;
     char data[5] = {0};
     char name[] = "exchange_1@NODE1";
+    ExchangeAccess batch[3];
+    ExchangeTransfer transfers[3];
+    char batchData[3][5];
     int i;
 
     check("ZYN_Init", ZYN_Init(), 0); /* the work is done at load; it answers 0 */
@@ -77,5 +80,23 @@ void start(void) {
     check("bytes read equal \"hello\"", data[0] == 'h' && data[1] == 'e' && data[2] == 'l' && data[3] == 'l' &&
                                             data[4] == 'o', 1);
     check("ZYN_GetExchangePtr is non-null", ZYN_GetExchangePtr(&access) != 0, 1);
+
+    /* Both exchanges in one call (_ZYN_GetExchanges@8): the first one's "hello" once more, and
+     * the second one's first byte; an unknown name between them fails alone. */
+    for (i = 0; i < (int)sizeof batch; ++i) ((char*)batch)[i] = 0;
+    copyText(batch[0].exchangeName, name);
+    copyText(batch[1].exchangeName, "exchange_99@NODE1");
+    copyText(batch[2].exchangeName, "exchange_2@NODE2");
+    for (i = 0; i < 3; ++i) {
+        batch[i].lengthPtr = &count;
+        transfers[i].access = &batch[i];
+        transfers[i].buffer = batchData[i];
+        transfers[i].result = 0;
+    }
+    check("ZYN_GetExchanges", ZYN_GetExchanges(transfers, 3), ZYN_E_NOT_FOUND);
+    check("its first entry", transfers[0].result, ZYN_OK);
+    check("its unknown name", transfers[1].result, ZYN_E_NOT_FOUND);
+    check("its last entry", transfers[2].result, ZYN_OK);
+    check("batch bytes equal \"hello\"", batchData[0][0] == 'h' && batchData[0][4] == 'o', 1);
     ExitProcess(failures);
 }

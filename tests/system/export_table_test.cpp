@@ -39,6 +39,8 @@ const char* const kExpectedExports[] = {
     "ZYN_GetExchange",
     "ZYN_PutExchange",
     "ZYN_GetExchangePtr",
+    "ZYN_GetExchanges",
+    "ZYN_PutExchanges",
     "ZYN_InitService",
     "ZYN_RemoveService",
     "ZYN_StartService",
@@ -53,7 +55,7 @@ const char* const kExpectedExports[] = {
     "ZYN_GetServiceVersion",
     "ZYN_GetProtocolVersion",
 };
-static_assert(std::size(kExpectedExports) == 33);
+static_assert(std::size(kExpectedExports) == 35);
 
 // The DLLs that every supported Windows has; anything else would have to ship with the library.
 const char* const kAllowedImports[] = {"KERNEL32.dll", "msvcrt.dll", "ADVAPI32.dll", "WS2_32.dll"};

@@ -8,8 +8,10 @@
 _Static_assert(sizeof(ExchangeDef) == 92, "ExchangeDef is 92 bytes in C");
 #if defined(_WIN64)
 _Static_assert(sizeof(ExchangeAccess) == 152, "ExchangeAccess is 152 bytes in 64-bit C");
+_Static_assert(sizeof(ExchangeTransfer) == 24, "ExchangeTransfer is 24 bytes in 64-bit C");
 #else
 _Static_assert(sizeof(ExchangeAccess) == 144, "ExchangeAccess is 144 bytes in 32-bit C");
+_Static_assert(sizeof(ExchangeTransfer) == 12, "ExchangeTransfer is 12 bytes in 32-bit C");
 #endif
 _Static_assert(sizeof(ServiceConfigParams) == 560, "ServiceConfigParams is 560 bytes in C");
 _Static_assert(offsetof(ExchangeAccess, lengthPtr) == 104, "ExchangeAccess.lengthPtr in C");
@@ -38,5 +40,9 @@ CRecordLayout zynRecordLayoutSeenFromC(void) {
     layout.serviceConfigParamsOffsets[2] = offsetof(ServiceConfigParams, maxStaticExchanges);
     layout.serviceConfigParamsOffsets[3] = offsetof(ServiceConfigParams, maxDynamicExchanges);
     layout.serviceConfigParamsOffsets[4] = offsetof(ServiceConfigParams, exchMap);
+    layout.exchangeTransferSize = sizeof(ExchangeTransfer);
+    layout.exchangeTransferOffsets[0] = offsetof(ExchangeTransfer, access);
+    layout.exchangeTransferOffsets[1] = offsetof(ExchangeTransfer, buffer);
+    layout.exchangeTransferOffsets[2] = offsetof(ExchangeTransfer, result);
     return layout;
 }

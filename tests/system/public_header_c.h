@@ -15,6 +15,8 @@ typedef struct CRecordLayout {
     size_t exchangeAccessOffsets[5];
     size_t serviceConfigParamsSize;
     size_t serviceConfigParamsOffsets[5];
+    size_t exchangeTransferSize;
+    size_t exchangeTransferOffsets[3];
 } CRecordLayout;
 
 CRecordLayout zynRecordLayoutSeenFromC(void);

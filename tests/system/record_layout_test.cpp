@@ -1,4 +1,4 @@
-// record_layout_test.cpp - the three records that cross the library's interface have the same
+// record_layout_test.cpp - the four records that cross the library's interface have the same
 // size and field offsets whether a client compiles trvzyn32.h as C or as C++.
 #include <gtest/gtest.h>
 
@@ -9,17 +9,19 @@
 
 namespace {
 
-// ExchangeAccess holds a pointer, so its layout follows the pointer size of the program.
+// ExchangeAccess and ExchangeTransfer hold pointers, so their layout follows the pointer size of the program.
 #if defined(_WIN64)
 constexpr size_t kPointerSize = 8;
 constexpr size_t kExchangeAccessSize = 152;
 constexpr size_t kExchangeAccessHeader = 112;
 constexpr size_t kExchangeAccessStatusClear = 144;
+constexpr size_t kExchangeTransferSize = 24;
 #else
 constexpr size_t kPointerSize = 4;
 constexpr size_t kExchangeAccessSize = 144;
 constexpr size_t kExchangeAccessHeader = 108;
 constexpr size_t kExchangeAccessStatusClear = 140;
+constexpr size_t kExchangeTransferSize = 12;
 #endif
 
 struct FieldRow {
@@ -37,6 +39,8 @@ TEST(RecordLayout, RecordSizesAgreeBetweenCAndCpp) {
     EXPECT_EQ(c.exchangeAccessSize, kExchangeAccessSize);
     EXPECT_EQ(sizeof(ServiceConfigParams), 560u);
     EXPECT_EQ(c.serviceConfigParamsSize, 560u);
+    EXPECT_EQ(sizeof(ExchangeTransfer), kExchangeTransferSize);
+    EXPECT_EQ(c.exchangeTransferSize, kExchangeTransferSize);
 }
 
 TEST(RecordLayout, ExchangeDefFieldOffsets) {
@@ -89,6 +93,19 @@ TEST(RecordLayout, ServiceConfigParamsFieldOffsets) {
         EXPECT_EQ(row.offsetInC, row.expected) << "ServiceConfigParams." << row.field << " in C";
     }
     EXPECT_EQ(sizeof(ServiceConfigParams::multicast), 32u * 17u);
+}
+
+TEST(RecordLayout, ExchangeTransferFieldOffsets) {
+    const CRecordLayout c = zynRecordLayoutSeenFromC();
+    const FieldRow rows[] = {
+        {"access", offsetof(ExchangeTransfer, access), c.exchangeTransferOffsets[0], 0},
+        {"buffer", offsetof(ExchangeTransfer, buffer), c.exchangeTransferOffsets[1], kPointerSize},
+        {"result", offsetof(ExchangeTransfer, result), c.exchangeTransferOffsets[2], 2 * kPointerSize},
+    };
+    for (const FieldRow& row : rows) {
+        EXPECT_EQ(row.offsetInCpp, row.expected) << "ExchangeTransfer." << row.field << " in C++";
+        EXPECT_EQ(row.offsetInC, row.expected) << "ExchangeTransfer." << row.field << " in C";
+    }
 }
 
 } // namespace

@@ -84,6 +84,7 @@ TEST_F(ZynctlTest, BadArgumentsGiveTheUsageAndExitStatusTwoWithoutTouchingTheCon
         {"get exchange_1@NODE1 --count 4294967296", "--count: '4294967296' is not a number"},
         {"watch exchange_1@NODE1 --interval 0", "--interval: 0 is out of range (1 to 3600000)"},
         {"watch exchange_1@NODE1 --interval -5", "--interval: '-5' is not a number from 1 to 3600000"},
+        {"get exchange_1@NODE1 exchange_2@NODE2 --raw", "--raw: takes a single NAME"},
         {"put exchange_1@NODE1 --hex abc", "odd number of hex digits"},
         {"put exchange_1@NODE1", "give the data in one way"},
         {"put exchange_1@NODE1 --hex \"\"", "--hex: gives no bytes"},
@@ -187,6 +188,33 @@ TEST_F(ZynctlTest, WatchPrintsTheChangeThatAnotherWriterMakes) {
     ASSERT_TRUE(contains(watch.readLine(), "exchange_1@NODE1: 100 bytes"));
     EXPECT_EQ(zynctl("put exchange_1@NODE1 --offset 2 --hex 0102").exitCode, 0u);
     EXPECT_TRUE(contains(watch.readLine(), "bytes 2-3: 01 02"));
+    EXPECT_EQ(watch.wait(), 0u);
+}
+
+// Several names: one line or one array element each, in the order given; an exchange the
+// library refuses has its own line, and the command then ends as a refusal.
+TEST_F(ZynctlTest, SeveralExchangesAreReadAndWatchedTogether) {
+    writeIni(kFixedLayoutIni);
+    installService().start();
+    const std::string both = jsonOf("get exchange_2@NODE2 exchange_1@NODE1 --count 2 --json");
+    EXPECT_TRUE(startsWith(both, "["));
+    // Data byte k of exchange number n is n x 31 + k.
+    EXPECT_LT(both.find("\"data\": \"3e3f\""), both.find("\"data\": \"1f20\""));
+    EXPECT_TRUE(contains(both, "\"result\": 3"));
+
+    const ConsoleRun mixed = zynctl("get exchange_1@NODE1 exchange_9@NODE9 exchange_2@NODE2 --offset 1 --count 2");
+    EXPECT_EQ(mixed.exitCode, kExitFailure);
+    EXPECT_EQ(mixed.out, "exchange_1@NODE1: 2 bytes from offset 1, status set: 2021\n"
+                         "exchange_9@NODE9: -18 not found: no configuration loaded, no such exchange, no shared memory "
+                         "or no page\n"
+                         "exchange_2@NODE2: 2 bytes from offset 1, status clear: 3f40\n");
+    EXPECT_TRUE(startsWith(mixed.err, "ZYN_GetExchanges: -18 not found"));
+
+    ChildProcess watch(kZynctl, "watch exchange_1@NODE1 exchange_2@NODE2 --interval 50 --count 1");
+    ASSERT_TRUE(contains(watch.readLine(), "exchange_1@NODE1: 100 bytes"));
+    ASSERT_TRUE(contains(watch.readLine(), "exchange_2@NODE2: 8 bytes"));
+    EXPECT_EQ(zynctl("put exchange_2@NODE2 --offset 6 --hex 0102").exitCode, 0u);
+    EXPECT_TRUE(contains(watch.readLine(), "exchange_2@NODE2: bytes 6-7: 01 02"));
     EXPECT_EQ(watch.wait(), 0u);
 }
 

@@ -1,8 +1,13 @@
 // Reading and writing live exchange data: the order of the checks, the byte ranges, the page
-// each layout addresses, the exchange mutexes, and that nothing outside the view is touched.
+// each layout addresses, the exchange mutexes, that nothing outside the view is touched, and the
+// batches that carry many exchanges for one status test.
 #include "library_fixture.h"
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <iterator>
 #include <vector>
 
 #include "config/page_layout.h"
@@ -358,6 +363,140 @@ TEST_F(DataAccess, PageWithoutMutexIsCopiedUnlocked) {
     uint8_t byte = 0;
     EXPECT_EQ(ZYN_GetExchange(&access, &byte), ZYN_OK);
     EXPECT_EQ(byte, static_cast<uint8_t>(232));
+}
+
+// ---- batches
+
+// One entry of a batch with its own record, count and buffer, which starts as 0xEE bytes. The
+// record points at the count, so an entry stays where it was made.
+struct BatchEntry {
+    BatchEntry(const char* name, uint32_t offset, uint32_t count) : count(count), buffer(128, 0xEE) {
+        std::memset(&access, 0, sizeof access);
+        if (name != nullptr) std::strncpy(access.exchangeName, name, sizeof access.exchangeName - 1);
+        access.offset = offset;
+        access.lengthPtr = &this->count;
+    }
+    BatchEntry(const BatchEntry&) = delete;
+    BatchEntry& operator=(const BatchEntry&) = delete;
+    ExchangeAccess access;
+    uint32_t count;
+    std::vector<uint8_t> buffer;
+};
+
+std::vector<ExchangeTransfer> transfersOf(std::deque<BatchEntry>& entries) {
+    std::vector<ExchangeTransfer> transfers;
+    for (BatchEntry& entry : entries)
+        transfers.push_back({&entry.access, entry.buffer.data(), 0x7777});
+    return transfers;
+}
+
+TEST_F(DataAccess, BatchMakesOneStatusTestWhoseRefusalAnswersForEveryEntry) {
+    load(kFixedIni, kFixedSection);
+    std::deque<BatchEntry> entries;
+    entries.emplace_back("exchange_1@NODE1", 0, 4);
+    entries.emplace_back("exchange_2@NODE2", 0, 8);
+    entries.emplace_back("exchange_1@NODE1", 50, 50);
+    std::vector<ExchangeTransfer> transfers = transfersOf(entries);
+    const auto statusQueriesOf = [&](const std::function<int32_t()>& call, int32_t result) {
+        const int before = world().calls(fake::Op::QueryStatus);
+        EXPECT_EQ(call(), result);
+        return world().calls(fake::Op::QueryStatus) - before;
+    };
+    const auto get = [&] { return ZYN_GetExchanges(transfers.data(), 3); };
+    const auto put = [&] { return ZYN_PutExchanges(transfers.data(), 3); };
+    EXPECT_EQ(statusQueriesOf(get, ZYN_OK), 1);
+    EXPECT_EQ(statusQueriesOf(put, ZYN_OK), 1);
+    EXPECT_EQ(statusQueriesOf([&] { return ZYN_GetExchanges(transfers.data(), 0); }, ZYN_OK), 1);
+    EXPECT_EQ(statusQueriesOf([&] { return ZYN_GetExchanges(nullptr, 0); }, ZYN_OK), 1);
+    EXPECT_EQ(statusQueriesOf([&] { return ZYN_GetExchanges(nullptr, 3); }, ZYN_E_NOT_FOUND), 0);
+
+    world().services[core::kServiceName].state = platform::kServiceStopped;
+    const std::vector<uint8_t> sectionBefore = section();
+    for (ExchangeTransfer& transfer : transfers)
+        std::fill(static_cast<uint8_t*>(transfer.buffer), static_cast<uint8_t*>(transfer.buffer) + 128, 0xEE);
+    const int waits = world().mutex("ZYN_MAP_1-00001")->waits;
+    EXPECT_EQ(statusQueriesOf(get, ZYN_E_NOT_RUNNING), 1);
+    for (const ExchangeTransfer& transfer : transfers)
+        EXPECT_EQ(transfer.result, ZYN_E_NOT_RUNNING);
+    EXPECT_EQ(entries[0].buffer[0], 0xEE);
+    EXPECT_EQ(world().mutex("ZYN_MAP_1-00001")->waits, waits) << "no entry was gone into";
+    world().services.erase(core::kServiceName);
+    EXPECT_EQ(ZYN_PutExchanges(transfers.data(), 3), ZYN_E_NOT_INSTALLED);
+    EXPECT_EQ(transfers[2].result, ZYN_E_NOT_INSTALLED);
+    EXPECT_EQ(section(), sectionBefore);
+}
+
+// Each entry gets the result the single call gives it; the entries after a failure are still
+// carried out, and the batch answers with the first failure.
+TEST_F(DataAccess, BatchEntriesAnswerAsSingleCallsAndTheFirstFailureIsReturned) {
+    load(kFixedIni, kFixedSection);
+    struct Row {
+        const char* name; // null: the entry's record pointer is null
+        uint32_t offset;
+        uint32_t count;
+        int32_t result;
+        int64_t dataAt; // section offset of the first byte read
+    };
+    const Row rows[] = {
+        {"exchange_1@NODE1", 10, 20, ZYN_OK, 242},
+        {"exchange_7@NODE1", 0, 1, ZYN_E_NOT_FOUND, 0}, // no such exchange
+        {"exchange_1@NODE1", 90, 20, ZYN_E_RANGE, 0},
+        {"exchange_9@NODE3", 0, 1, ZYN_E_NOT_FOUND, 0}, // id 9 lies beyond the 8 pages
+        {nullptr, 0, 1, ZYN_E_NOT_FOUND, 0},
+        {"exchange_2@NODE2", 0, 8, ZYN_OK, 432},
+        {"exchange_2@NODE2", 2, 4, ZYN_E_FAILED, 0}, // its mutex wait fails
+        {"exchange_1@NODE1", 96, 4, ZYN_OK, 232 + 96},
+    };
+    std::deque<BatchEntry> entries;
+    for (const Row& row : rows)
+        entries.emplace_back(row.name, row.offset, row.count);
+    std::vector<ExchangeTransfer> transfers = transfersOf(entries);
+    for (size_t i = 0; i < std::size(rows); ++i)
+        if (rows[i].name == nullptr) transfers[i].access = nullptr;
+    world().failCall(fake::Op::WaitMutex, 3); // the third entry that gets as far as its mutex
+    EXPECT_EQ(ZYN_GetExchanges(transfers.data(), static_cast<uint32_t>(transfers.size())), ZYN_E_NOT_FOUND);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(::testing::Message() << "entry " << i);
+        const Row& row = rows[i];
+        EXPECT_EQ(transfers[i].result, row.result);
+        if (row.result == ZYN_OK) {
+            for (uint32_t k = 0; k < row.count; ++k)
+                ASSERT_EQ(entries[i].buffer[k], static_cast<uint8_t>(row.dataAt + k));
+            EXPECT_EQ(entries[i].access.header[0], static_cast<uint8_t>(row.dataAt - row.offset - 32));
+        } else {
+            EXPECT_EQ(entries[i].buffer[0], 0xEE);
+            EXPECT_EQ(entries[i].access.header[0], 0);
+        }
+    }
+    EXPECT_EQ(world().mutex("ZYN_MAP_1-00001")->ownedByUs + world().mutex("ZYN_MAP_1-00002")->ownedByUs, 0);
+    EXPECT_EQ(ZYN_GetExchanges(transfers.data() + 2, 3), ZYN_E_RANGE);
+    EXPECT_EQ(ZYN_PutExchanges(transfers.data() + 2, 3), ZYN_E_RANGE);
+    EXPECT_EQ(ZYN_GetExchanges(transfers.data() + 5, 3), ZYN_OK);
+}
+
+// A mutex another process holds delays the entries from its own on: those before it are done
+// and their mutexes given back before the wait begins.
+TEST_F(DataAccess, BatchHoldsOneExchangeMutexAtATime) {
+    load(kFixedIni, kFixedSection);
+    std::deque<BatchEntry> entries;
+    entries.emplace_back("exchange_1@NODE1", 0, 4);
+    entries.emplace_back("exchange_2@NODE2", 0, 4);
+    entries.emplace_back("exchange_1@NODE1", 4, 4);
+    std::vector<ExchangeTransfer> transfers = transfersOf(entries);
+    fake::MutexObject* held = world().mutex("ZYN_MAP_1-00002");
+    held->heldByOther = true;
+    held->otherReleasesAt = world().now + 5000;
+    bool looked = false;
+    world().at(world().now + 1000, [&] {
+        looked = true;
+        EXPECT_EQ(world().mutex("ZYN_MAP_1-00001")->ownedByUs, 0);
+        EXPECT_EQ(entries[0].buffer[0], static_cast<uint8_t>(232)) << "the entry before the held mutex is done";
+        EXPECT_EQ(entries[2].buffer[0], 0xEE) << "the entry after it waits";
+    });
+    EXPECT_EQ(ZYN_GetExchanges(transfers.data(), 3), ZYN_OK);
+    EXPECT_TRUE(looked);
+    EXPECT_EQ(entries[2].buffer[0], static_cast<uint8_t>(236));
+    EXPECT_EQ(held->ownedByUs, 0);
 }
 
 } // namespace

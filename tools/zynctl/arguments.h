@@ -55,6 +55,20 @@ CLI::Option* addFieldText(CLI::App& command, const std::string& name, Target& ta
     return command.add_option_function<std::string>(name, parse, description)->type_name("TEXT");
 }
 
+// One exchange name or more: NAME NAME...
+inline CLI::Option* addExchangeNames(CLI::App& command, std::vector<std::string>& target) {
+    auto parse = [&target](const std::vector<std::string>& texts) {
+        target.clear();
+        for (const std::string& text : texts)
+            target.push_back(checkedExchangeName(text));
+    };
+    return command
+        .add_option_function<std::vector<std::string>>("NAME", parse,
+                                                       "exchange names, exchange_<id>@<producer>, one or more")
+        ->required()
+        ->type_name("");
+}
+
 inline CLI::Option* addExchangeName(CLI::App& command, std::string& target) {
     auto parse = [&target](const std::string& text) { target = checkedExchangeName(text); };
     return command.add_option_function<std::string>("NAME", parse, "exchange name, exchange_<id>@<producer>")

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "arguments.h"
 #include "command.h"
@@ -34,11 +36,11 @@ void printReading(const std::string& name, uint32_t offset, const ExchangeReadin
     printHexDump(reading.data.data(), reading.data.size(), offset);
 }
 
-Json readingJson(const std::string& name, uint32_t offset, const ExchangeReading& reading) {
+Json::Object readingJson(const std::string& name, uint32_t offset, const ExchangeReading& reading) {
     Json::Array words;
     for (uint32_t word : headerWords(reading.header))
         words.emplace_back(word);
-    return Json::Object{
+    return {
         {"name", name},
         {"offset", offset},
         {"count", reading.data.size()},
@@ -82,29 +84,81 @@ std::vector<uint8_t> readStandardInput() {
     return readAll(stdin, "standard input");
 }
 
+// One line for an exchange of several: its data in hex, or why the library refused it.
+void printBatchLine(const std::string& name, uint32_t offset, const BatchReading& entry) {
+    if (entry.result != ZYN_OK) {
+        std::printf("%s: %d %s\n", name.c_str(), static_cast<int>(entry.result),
+                    resultMeaning("ZYN_GetExchanges", entry.result).c_str());
+        return;
+    }
+    const ExchangeReading& reading = entry.reading;
+    std::printf("%s: %s bytes from offset %u, status %s: %s\n", name.c_str(),
+                std::to_string(reading.data.size()).c_str(), static_cast<unsigned>(offset),
+                statusText(reading.statusClear).c_str(), hexString(reading.data.data(), reading.data.size()).c_str());
+}
+
+Json batchEntryJson(const std::string& name, uint32_t offset, const BatchReading& entry) {
+    Json::Object object = entry.result == ZYN_OK ? readingJson(name, offset, entry.reading)
+                                                 : Json::Object{{"name", name}, {"offset", offset}};
+    object.emplace_back("result", entry.result);
+    if (entry.result != ZYN_OK) object.emplace_back("error", resultMeaning("ZYN_GetExchanges", entry.result));
+    return object;
+}
+
+// Several exchanges in one ZYN_GetExchanges call: every line (or array element) is printed, and a
+// failed entry then ends the command as a refusal of the library would.
+void getSeveral(const std::vector<std::string>& names, uint32_t offset, std::optional<uint32_t> count, bool json) {
+    std::vector<ExchangeRange> ranges;
+    for (const std::string& name : names)
+        ranges.push_back({name, offset, count});
+    const std::vector<BatchReading> entries = readExchanges(ranges);
+    Json::Array documents;
+    int32_t firstFailure = ZYN_OK;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (json)
+            documents.push_back(batchEntryJson(names[i], offset, entries[i]));
+        else
+            printBatchLine(names[i], offset, entries[i]);
+        if (firstFailure == ZYN_OK) firstFailure = entries[i].result;
+    }
+    if (json) printJson(std::move(documents));
+    requireOk("ZYN_GetExchanges", firstFailure);
+}
+
 void addGetCommand(CLI::App& app, Action& chosen) {
     struct Arguments {
-        std::string name;
+        std::vector<std::string> names;
         uint32_t offset = 0;
         std::optional<uint32_t> count;
         bool raw = false;
         bool json = false;
     };
     auto args = std::make_shared<Arguments>();
-    CLI::App* get =
-        addCommand(app, chosen, "get", "read an exchange's data with its status and 32-byte page header", [args] {
-            const ExchangeReading reading = readExchange(args->name, args->offset, args->count);
-            if (args->raw)
-                writeRaw(reading.data);
-            else if (args->json)
-                printJson(readingJson(args->name, args->offset, reading));
-            else
-                printReading(args->name, args->offset, reading);
-        });
-    addExchangeName(*get, args->name);
+    auto run = [args] {
+        if (args->names.size() > 1) {
+            getSeveral(args->names, args->offset, args->count, args->json);
+            return;
+        }
+        const std::string& name = args->names.front();
+        const ExchangeReading reading = readExchange(name, args->offset, args->count);
+        if (args->raw)
+            writeRaw(reading.data);
+        else if (args->json)
+            printJson(readingJson(name, args->offset, reading));
+        else
+            printReading(name, args->offset, reading);
+    };
+    auto check = [args] {
+        if (args->raw && args->names.size() > 1) throw CLI::ValidationError("--raw", "takes a single NAME");
+    };
+    CLI::App* get = addCommand(app, chosen, "get",
+                               "read exchanges' data with their status and 32-byte page header; several NAMEs are "
+                               "read in one call, one line each",
+                               run, check);
+    addExchangeNames(*get, args->names);
     addUnsigned(*get, "--offset", args->offset, "first data byte (default 0)");
     addUnsigned(*get, "--count", args->count, "bytes to read (default: to the end of the data)");
-    CLI::Option* raw = get->add_flag("--raw", args->raw, "write only the data bytes to stdout, for pipes");
+    CLI::Option* raw = get->add_flag("--raw", args->raw, "write only the data bytes to stdout, for pipes (one NAME)");
     addJsonFlag(*get, args->json)->excludes(raw);
 }
 
@@ -183,20 +237,48 @@ std::string describeChange(const ExchangeReading& before, const ExchangeReading&
     return change;
 }
 
-void watch(const std::string& name, uint32_t intervalMs, std::optional<uint32_t> changes) {
-    ExchangeReading last = readExchange(name, 0, std::nullopt);
-    std::printf("%s  %s: %s bytes, status %s; watching every %u ms\n", clockTime().c_str(), name.c_str(),
-                std::to_string(last.data.size()).c_str(), statusText(last.statusClear).c_str(),
-                static_cast<unsigned>(intervalMs));
+// The current data of every watched exchange: one ZYN_GetExchange for one name, one
+// ZYN_GetExchanges for several. `counts` are the sizes of the first reading, or none before it.
+std::vector<ExchangeReading> readWatched(const std::vector<std::string>& names,
+                                         const std::vector<std::optional<uint32_t>>& counts) {
+    if (names.size() == 1) return {readExchange(names.front(), 0, counts.front())};
+    std::vector<ExchangeRange> ranges;
+    for (size_t i = 0; i < names.size(); ++i)
+        ranges.push_back({names[i], 0, counts[i]});
+    std::vector<ExchangeReading> readings;
+    std::vector<BatchReading> entries = readExchanges(ranges);
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (entries[i].result != ZYN_OK)
+            throw Failure("ZYN_GetExchanges: " + names[i] + ": " + std::to_string(entries[i].result) + " " +
+                          resultMeaning("ZYN_GetExchanges", entries[i].result));
+        readings.push_back(std::move(entries[i].reading));
+    }
+    return readings;
+}
+
+void watch(const std::vector<std::string>& names, uint32_t intervalMs, std::optional<uint32_t> changes) {
+    std::vector<ExchangeReading> last = readWatched(names, std::vector<std::optional<uint32_t>>(names.size()));
+    std::vector<std::optional<uint32_t>> counts;
+    for (size_t i = 0; i < names.size(); ++i) {
+        counts.push_back(static_cast<uint32_t>(last[i].data.size()));
+        std::printf("%s  %s: %s bytes, status %s; watching every %u ms\n", clockTime().c_str(), names[i].c_str(),
+                    std::to_string(last[i].data.size()).c_str(), statusText(last[i].statusClear).c_str(),
+                    static_cast<unsigned>(intervalMs));
+    }
     // Whoever reads the other end of a pipe sees each line as it happens.
     std::fflush(stdout);
+    // With several exchanges a change line names its exchange.
+    const bool several = names.size() > 1;
     for (uint32_t seen = 0; !changes || seen < *changes;) {
         Sleep(intervalMs);
-        ExchangeReading now = readExchange(name, 0, last.data.size());
-        if (std::string change = describeChange(last, now); !change.empty()) {
-            std::printf("%s  %s\n", clockTime().c_str(), change.c_str());
-            std::fflush(stdout);
-            ++seen;
+        std::vector<ExchangeReading> now = readWatched(names, counts);
+        for (size_t i = 0; i < names.size() && (!changes || seen < *changes); ++i) {
+            if (std::string change = describeChange(last[i], now[i]); !change.empty()) {
+                std::printf("%s  %s%s\n", clockTime().c_str(), several ? (names[i] + ": ").c_str() : "",
+                            change.c_str());
+                std::fflush(stdout);
+                ++seen;
+            }
         }
         last = std::move(now);
     }
@@ -204,15 +286,16 @@ void watch(const std::string& name, uint32_t intervalMs, std::optional<uint32_t>
 
 void addWatchCommand(CLI::App& app, Action& chosen) {
     struct Arguments {
-        std::string name;
+        std::vector<std::string> names;
         uint32_t intervalMs = 500;
         std::optional<uint32_t> count;
     };
     auto args = std::make_shared<Arguments>();
     CLI::App* command = addCommand(app, chosen, "watch",
-                                   "print a line whenever an exchange's data or status changes, until interrupted",
-                                   [args] { watch(args->name, args->intervalMs, args->count); });
-    addExchangeName(*command, args->name);
+                                   "print a line whenever an exchange's data or status changes, until interrupted; "
+                                   "several NAMEs are read in one call each time",
+                                   [args] { watch(args->names, args->intervalMs, args->count); });
+    addExchangeNames(*command, args->names);
     addUnsigned(*command, "--interval", args->intervalMs, "milliseconds between two readings (default 500)", 1,
                 3600000);
     addUnsigned(*command, "--count", args->count, "stop after K changes", 1);

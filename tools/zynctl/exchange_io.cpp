@@ -1,4 +1,5 @@
-// exchange_io.cpp - ExchangeAccess records filled and handed to ZYN_GetExchange / ZYN_PutExchange.
+// exchange_io.cpp - ExchangeAccess records filled and handed to ZYN_GetExchange, ZYN_GetExchanges
+// and ZYN_PutExchange.
 #include "exchange_io.h"
 
 #include <algorithm>
@@ -32,6 +33,32 @@ void storeWord(uint8_t* at, uint32_t word) {
         at[i] = static_cast<uint8_t>(word >> (8 * i));
 }
 
+// The count a read asks for, with the reading's buffer sized for it. The library copies exactly
+// that many bytes and cannot be told the buffer's size. A range the exchange does not hold is
+// refused before anything is copied, so the buffer is sized only for a range that fits: a
+// mistyped count does not become a huge allocation.
+uint32_t prepareRead(const ExchangeRange& range, ExchangeReading& reading) {
+    const std::optional<ExchangeDef> definition = findExchange(range.name);
+    // Without a count, the rest of what the page holds: a fixed-layout page may hold less than
+    // its definition's size.
+    const uint32_t usable = definition ? usableSize(*definition) : 0;
+    const uint32_t length = range.count.value_or(range.offset <= usable ? usable - range.offset : 0);
+    const bool fits = definition && uint64_t{range.offset} + length <= definition->size;
+    reading.data.resize(fits ? length : 0);
+    return length;
+}
+
+// An empty buffer still needs an address; nothing is ever copied to it.
+void* destinationOf(ExchangeReading& reading) {
+    static uint8_t unused;
+    return reading.data.empty() ? &unused : reading.data.data();
+}
+
+void keepHeaderAndStatus(const ExchangeAccess& access, ExchangeReading& reading) {
+    std::memcpy(reading.header.data(), access.header, reading.header.size());
+    reading.statusClear = access.statusClear != 0;
+}
+
 } // namespace
 
 std::array<uint32_t, ZYN_PAGE_HEADER_SIZE / 4> headerWords(const std::array<uint8_t, ZYN_PAGE_HEADER_SIZE>& header) {
@@ -42,22 +69,32 @@ std::array<uint32_t, ZYN_PAGE_HEADER_SIZE / 4> headerWords(const std::array<uint
 }
 
 ExchangeReading readExchange(const std::string& name, uint32_t offset, std::optional<uint32_t> count) {
-    const std::optional<ExchangeDef> definition = findExchange(name);
-    const uint32_t usable = definition ? usableSize(*definition) : 0;
-    uint32_t length = count.value_or(offset <= usable ? usable - offset : 0);
-    // The library copies exactly `length` bytes and cannot be told the buffer's size. A range
-    // the exchange does not hold is refused before anything is copied, so the buffer is sized
-    // only for a range that fits: a mistyped count does not become a huge allocation.
-    const bool fits = definition && uint64_t{offset} + length <= definition->size;
     ExchangeReading reading;
-    reading.data.resize(fits ? length : 0);
-    uint8_t unused = 0;
+    uint32_t length = prepareRead({name, offset, count}, reading);
     ExchangeAccess access = accessFor(name, offset, length);
-    const int32_t result = ZYN_GetExchange(&access, reading.data.empty() ? &unused : reading.data.data());
-    requireOk("ZYN_GetExchange", result);
-    std::memcpy(reading.header.data(), access.header, reading.header.size());
-    reading.statusClear = access.statusClear != 0;
+    requireOk("ZYN_GetExchange", ZYN_GetExchange(&access, destinationOf(reading)));
+    keepHeaderAndStatus(access, reading);
     return reading;
+}
+
+std::vector<BatchReading> readExchanges(const std::vector<ExchangeRange>& ranges) {
+    // Sized once: the records point at the counts, and the transfers at the records.
+    std::vector<BatchReading> readings(ranges.size());
+    std::vector<uint32_t> lengths(ranges.size());
+    std::vector<ExchangeAccess> accesses(ranges.size());
+    std::vector<ExchangeTransfer> transfers(ranges.size());
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        lengths[i] = prepareRead(ranges[i], readings[i].reading);
+        accesses[i] = accessFor(ranges[i].name, ranges[i].offset, lengths[i]);
+        transfers[i] = {&accesses[i], destinationOf(readings[i].reading), 0};
+    }
+    const int32_t result = ZYN_GetExchanges(transfers.data(), static_cast<uint32_t>(transfers.size()));
+    if (result == ZYN_E_NOT_INSTALLED || result == ZYN_E_NOT_RUNNING) throw LibraryFailure("ZYN_GetExchanges", result);
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        readings[i].result = transfers[i].result;
+        if (transfers[i].result == ZYN_OK) keepHeaderAndStatus(accesses[i], readings[i].reading);
+    }
+    return readings;
 }
 
 void writeExchange(const std::string& name, uint32_t offset, const std::vector<uint8_t>& data, WriterWords words) {

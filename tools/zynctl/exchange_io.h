@@ -1,5 +1,5 @@
-// exchange_io.h - one read or write of an exchange's live data through the library, as `get`,
-// `put` and `watch` make them.
+// exchange_io.h - reads and writes of exchanges' live data through the library, as `get`, `put`
+// and `watch` make them.
 #pragma once
 
 #include <array>
@@ -23,6 +23,23 @@ std::array<uint32_t, ZYN_PAGE_HEADER_SIZE / 4> headerWords(const std::array<uint
 
 // Reads `count` bytes from `offset`; without a count, the rest of the usable data from `offset`.
 ExchangeReading readExchange(const std::string& name, uint32_t offset, std::optional<uint32_t> count);
+
+// One exchange of a batch read: what to read, as for readExchange.
+struct ExchangeRange {
+    std::string name;
+    uint32_t offset = 0;
+    std::optional<uint32_t> count;
+};
+
+// What the batch gave one exchange: its result code, and its reading when that is ZYN_OK.
+struct BatchReading {
+    int32_t result = 0;
+    ExchangeReading reading;
+};
+
+// Reads every range with one ZYN_GetExchanges call, in order. A refused status test (the service
+// is not installed or not running) is a LibraryFailure; the entries' own failures are results.
+std::vector<BatchReading> readExchanges(const std::vector<ExchangeRange>& ranges);
 
 // Header words 3 and 4 (bytes 12 to 19), which ZYN_PutExchange writes along with the data.
 struct WriterWords {

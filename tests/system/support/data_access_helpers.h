@@ -48,15 +48,18 @@ private:
     ExchangeAccess access_{};
 };
 
-// The three data operations of a loaded library.
+// The data operations of a loaded library.
 struct DataAccessApi {
     explicit DataAccessApi(const LoadedLibrary& library)
         : getExchange(ZYN_EXPORT(library, ZYN_GetExchange)), putExchange(ZYN_EXPORT(library, ZYN_PutExchange)),
-          getExchangePtr(ZYN_EXPORT(library, ZYN_GetExchangePtr)) {}
+          getExchangePtr(ZYN_EXPORT(library, ZYN_GetExchangePtr)), getExchanges(ZYN_EXPORT(library, ZYN_GetExchanges)),
+          putExchanges(ZYN_EXPORT(library, ZYN_PutExchanges)) {}
 
     decltype(&ZYN_GetExchange) getExchange;
     decltype(&ZYN_PutExchange) putExchange;
     decltype(&ZYN_GetExchangePtr) getExchangePtr;
+    decltype(&ZYN_GetExchanges) getExchanges;
+    decltype(&ZYN_PutExchanges) putExchanges;
 };
 
 // What one ZYN_GetExchange gave: its result and the bytes it left in a buffer of `count` bytes.
