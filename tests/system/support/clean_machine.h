@@ -17,6 +17,10 @@ protected:
         removeConfigurationFiles();
     }
     void TearDown() override {
+        // A deleted service's entry goes once its process has ended, which the Service Control
+        // Manager may learn a moment after the service reported STOPPED.
+        for (int waited = 0; serviceInstalled() && waited < 5000; waited += 20)
+            Sleep(20);
         EXPECT_FALSE(serviceInstalled()) << "the test left \"ZYN Service\" installed";
         removeServiceIfPresent();
         removeConfigurationFiles();
