@@ -25,6 +25,14 @@ template <typename T> const T* at(HMODULE module, DWORD rva) {
     return reinterpret_cast<const T*>(reinterpret_cast<const uint8_t*>(module) + rva);
 }
 
+// The first entry of the import directory, whose list ends at an entry without a name; null
+// when the module imports nothing.
+const IMAGE_IMPORT_DESCRIPTOR* firstImport(HMODULE module) {
+    const IMAGE_DATA_DIRECTORY& directory =
+        ntHeaders(module).OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    return directory.VirtualAddress == 0 ? nullptr : at<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress);
+}
+
 } // namespace
 
 ExportTable readExportTable(HMODULE module) {
@@ -41,24 +49,15 @@ ExportTable readExportTable(HMODULE module) {
 }
 
 std::vector<std::string> readImportedDllNames(HMODULE module) {
-    const IMAGE_DATA_DIRECTORY& directory =
-        ntHeaders(module).OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     std::vector<std::string> names;
-    if (directory.VirtualAddress == 0) return names;
-    for (const auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress); descriptor->Name != 0;
-         ++descriptor) {
+    for (const auto* descriptor = firstImport(module); descriptor != nullptr && descriptor->Name != 0; ++descriptor)
         names.emplace_back(at<char>(module, descriptor->Name));
-    }
     return names;
 }
 
 std::vector<std::string> readImportedFunctionNames(HMODULE module) {
-    const IMAGE_DATA_DIRECTORY& directory =
-        ntHeaders(module).OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     std::vector<std::string> names;
-    if (directory.VirtualAddress == 0) return names;
-    for (const auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress); descriptor->Name != 0;
-         ++descriptor) {
+    for (const auto* descriptor = firstImport(module); descriptor != nullptr && descriptor->Name != 0; ++descriptor) {
         // The lookup table keeps the names; the address table beside it the loader has overwritten.
         if (descriptor->OriginalFirstThunk == 0) throw std::runtime_error("an import without its lookup table");
         for (const auto* entry = at<IMAGE_THUNK_DATA>(module, descriptor->OriginalFirstThunk);
