@@ -35,17 +35,25 @@ bool readWhole(const char* path, platform::HeapArray<char>& bytes, uint64_t& siz
 
 ConfigRewrite::~ConfigRewrite() {
     scratch_.reset();
-    if (!committed_) emptyScratchFile(scratchPath_);
+    if (committed_ || !scratchOpened_) return;
+    // A rewrite that failed leaves no scratch file behind; one that cannot be removed keeps
+    // none of the new content.
+    if (!platform::removeFile(scratchPath_)) emptyScratchFile(scratchPath_);
 }
 
 bool ConfigRewrite::open() {
+    // A process whose writes to the Windows directory would land in its per-user copy is refused
+    // before any file is touched: the service and every other user would never see the new
+    // content, and this process would read it back as if they did.
+    if (platform::fileWritesVirtualised()) return false;
     configExisted_ = platform::fileExists(configPath_);
     if (configExisted_) {
         if (!readWhole(configPath_, bytes_, size_)) return false;
         pieces_ = FilePieces({bytes_.data(), static_cast<size_t>(size_)});
     }
     scratch_.reset(platform::openFile(scratchPath_, "wb"));
-    return static_cast<bool>(scratch_);
+    scratchOpened_ = static_cast<bool>(scratch_);
+    return scratchOpened_;
 }
 
 void ConfigRewrite::put(std::string_view bytes) {

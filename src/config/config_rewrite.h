@@ -19,11 +19,13 @@ public:
         : configPath_(configPath), scratchPath_(scratchPath), pieces_({}) {}
     ConfigRewrite(const ConfigRewrite&) = delete;
     ConfigRewrite& operator=(const ConfigRewrite&) = delete;
-    // A rewrite that was not committed leaves zyn.ini as it was and the scratch file empty.
+    // A rewrite that was not committed leaves zyn.ini as it was and no scratch file (an empty one
+    // where the system refuses its removal).
     ~ConfigRewrite();
 
     // Reads zyn.ini (a missing file reads as empty; one that exists but cannot be read is a
-    // failure, never an empty file) and opens the scratch file for writing.
+    // failure, never an empty file) and opens the scratch file for writing. Fails at once, with no
+    // file touched, in a process whose writes there are virtualised.
     bool open();
     bool configExisted() const { return configExisted_; }
 
@@ -53,6 +55,7 @@ private:
     FilePieces pieces_;
     platform::File scratch_;
     bool configExisted_ = false;
+    bool scratchOpened_ = false; // this rewrite created or emptied the scratch file
     bool writeFailed_ = false;
     bool committed_ = false;
     bool ownTextLast_ = false; // the last bytes written were the library's text, not the file's

@@ -74,7 +74,9 @@ int32_t applyEdit(core::LibraryState& state, const DefinitionEdit& edit) {
         case EditOutcome::Failed: return ZYN_E_FAILED;
         case EditOutcome::Done: break;
         }
-        if (!emptyScratchFile(scratchPath)) return ZYN_E_FAILED;
+        // The edit is in zyn.ini now: the empty scratch file is tidiness, and failing to leave
+        // one must not report the edit as failed nor skip the rebuild.
+        emptyScratchFile(scratchPath);
     }
     return ReloadConfiguration(state, false);
 }

@@ -60,6 +60,11 @@ uint32_t lastError();
 // Every wait and pause of the library goes through here, so tests run them in virtual time.
 void sleepMilliseconds(uint32_t milliseconds);
 
+// Whether this process's writes to the Windows directory would go to a per-user copy instead
+// (UAC file virtualisation: a program without a manifest, not elevated). False where the system
+// has no virtualisation or the query fails.
+bool fileWritesVirtualised();
+
 // ---- threads -------------------------------------------------------------------------------
 
 // Room for what the lock objects below hold; each implementation checks that its parts fit.
@@ -118,7 +123,8 @@ void closeHandle(Handle handle);
 
 // ---- shared memory -------------------------------------------------------------------------
 
-// Opens the named section with all access, not inheritable; null on failure.
+// Opens the named section for reading and writing, all that a view needs and all that a service
+// grants its clients; not inheritable; null on failure.
 Handle openSection(const char* name);
 
 struct MappedView {
@@ -224,5 +230,7 @@ enum class ReplaceOutcome {
 // outcome is Replaced.
 ReplaceOutcome replaceFile(const char* target, const char* replacement);
 bool fileExists(const char* path);
+// False when the file could not be removed (a file that does not exist is not removed either).
+bool removeFile(const char* path);
 
 } // namespace zyn::platform

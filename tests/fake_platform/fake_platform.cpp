@@ -16,7 +16,8 @@ constexpr const char* kOpNames[] = {
     "Allocate",    "CreateMutex",  "OpenMutex",    "WaitMutex",     "ReleaseMutex", "OpenSection",
     "MapView",     "OpenManager",  "OpenService",  "CreateService", "StartService", "ControlService",
     "QueryStatus", "RegistryOpen", "StartSockets", "Socket",        "UdpExchange",  "FileOpen",
-    "FileRead",    "FileWrite",    "FileFlush",    "FileClose",     "FileReplace",  "ExpandWindir",
+    "FileRead",    "FileWrite",    "FileFlush",    "FileClose",     "FileReplace",  "FileRemove",
+    "ExpandWindir",
 };
 static_assert(std::size(kOpNames) == static_cast<size_t>(Op::Count_), "one name per kind of operation");
 } // namespace
@@ -135,6 +136,8 @@ using fake::world;
 using Record = fake::FakeWorld::HandleRecord;
 
 bool isNtFamily() { return world().ntFamily; }
+
+bool fileWritesVirtualised() { return world().fileWritesVirtualised; }
 
 uint32_t expandWindowsDirectory(char* out, uint32_t capacity) {
     if (world().shouldFail(Op::ExpandWindir)) return 0;
@@ -458,6 +461,7 @@ FileHandle openFile(const char* path, const char* mode) {
         return nullptr;
     }
     if (given[0] == 'r' && world().files.count(*name) == 0) return nullptr;
+    if (given[0] == 'w' && world().folderReadOnly) return nullptr;
     auto file = std::make_unique<OpenFile>();
     file->content = &world().files[*name];
     if (given[0] == 'w') file->content->clear();
@@ -526,6 +530,9 @@ bool closeFile(FileHandle handle) {
 
 ReplaceOutcome replaceFile(const char* target, const char* replacement) {
     if (world().shouldFail(Op::FileReplace)) return ReplaceOutcome::Failed;
+    // The system refuses the rename with "access denied", which the library takes for a target
+    // held open, as it does on Windows.
+    if (world().folderReadOnly) return ReplaceOutcome::TargetInUse;
     const std::optional<std::string> targetName = fileNameOf(target);
     const std::optional<std::string> replacementName = fileNameOf(replacement);
     if (!targetName || !replacementName) return ReplaceOutcome::Failed;
@@ -543,6 +550,13 @@ ReplaceOutcome replaceFile(const char* target, const char* replacement) {
 bool fileExists(const char* path) {
     const std::optional<std::string> name = fileNameOf(path);
     return name && world().files.count(*name) != 0;
+}
+
+bool removeFile(const char* path) {
+    if (world().shouldFail(Op::FileRemove) || world().folderReadOnly) return false;
+    const std::optional<std::string> name = fileNameOf(path);
+    if (!name || isOpen(*name)) return false;
+    return world().files.erase(*name) != 0;
 }
 
 } // namespace zyn::platform

@@ -42,6 +42,7 @@ enum class Op {
     FileFlush,
     FileClose,
     FileReplace,
+    FileRemove,
     ExpandWindir,
     Count_
 };
@@ -111,6 +112,8 @@ public:
 
     // ---- environment
     bool ntFamily = true;
+    // The process token has UAC file virtualisation on (a program without a manifest, not elevated).
+    bool fileWritesVirtualised = false;
     // The world's one folder: a path to a file anywhere else names nothing that can be opened.
     std::string windowsDirectory = "C:\\WINDOWS";
     std::optional<std::string> windowsDirectoryOverride; // expands to this text instead
@@ -159,6 +162,9 @@ public:
     // Another program holds zyn.ini open as an ordinary reader: a rename over it is refused, as
     // it is over or away from any file this process holds open.
     bool configHeldOpen = false;
+    // The folder as a standard user has the Windows directory: every file in it reads, and none
+    // can be created, written, replaced or removed.
+    bool folderReadOnly = false;
 
     // Misuse seen by the fake (a handle closed twice, an unknown handle): tests expect none.
     std::vector<std::string> errors;

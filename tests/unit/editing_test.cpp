@@ -4,6 +4,7 @@
 #include "fault_sweep.h"
 
 #include <cstring>
+#include <functional>
 #include <set>
 
 #include "trvzyn32.h"
@@ -226,13 +227,54 @@ TEST_F(Editing, PathNotAvailableGivesNotFound) {
     EXPECT_EQ(world().readIni(), "[EXCHANGE_DEFS]\n1 10 1 a g\n");
 }
 
+ServiceConfigParams newParameters() {
+    ServiceConfigParams p;
+    std::memset(&p, 0, sizeof p);
+    p.maxExchangeSize = 200;
+    p.maxStaticExchanges = 8;
+    p.maxDynamicExchanges = 16;
+    return p;
+}
+
+// A standard user's Windows directory, and a process whose writes there would go to its
+// per-user copy: every edit and the parameters answer -26 and leave zyn.ini as it was, with no
+// scratch file; the virtualised process is refused before it touches any file.
+TEST_F(Editing, WindowsDirectoryThisProcessMayNotWriteRefusesEveryEdit) {
+    const std::string file = "[EXCHANGE_DEFS]\n1 10 1 a g\n";
+    const std::function<int32_t()> edits[] = {
+        [] { return ZYN_AddStaticExchange(exchangeDef(2, 10, 1, "B", "G", 1, 0, 2)); },
+        [this] { return remove("exchange_1@A"); },
+        [] { return ZYN_ChangeStaticExchangeParams(exchangeDef(1, 20, 1, "a", "g", 1, 0, 1)); },
+        [] { return ZYN_SetServiceConfigParams(newParameters()); },
+    };
+    for (bool virtualised : {false, true}) {
+        for (const auto& edit : edits) {
+            SCOPED_TRACE(virtualised ? "virtualised" : "read-only folder");
+            core::resetLibraryState();
+            load(file);
+            world().fileWritesVirtualised = virtualised;
+            world().folderReadOnly = !virtualised;
+            const int opensBefore = world().calls(fake::Op::FileOpen);
+            EXPECT_EQ(edit(), ZYN_E_FAILED);
+            EXPECT_EQ(world().readIni(), file);
+            EXPECT_EQ(scratch(), "<none>");
+            EXPECT_EQ(state().exchangeCount, 1u);
+            if (virtualised) {
+                EXPECT_EQ(world().calls(fake::Op::FileOpen), opensBefore);
+            }
+            detach();
+        }
+    }
+}
+
 // Every file operation of a rewrite made to fail in turn: zyn.ini holds its old or its new
-// content, never anything else, and it holds the old one exactly when -26 is reported for the
-// rewrite itself.
+// content, never anything else, and it holds the old one exactly when -26 is reported; a failed
+// rewrite leaves no scratch file.
 TEST_F(Editing, FailuresNeverChangeOrTearTheFile) {
     const std::string before = "# head\n[EXCHANGE_DEFS]\n1 10 1 a g\n2 10 1 b g";
     const std::string added = before + "\n3\t10\t1\tC\tG\tM,E=3";
     const std::string deleted = "# head\n[EXCHANGE_DEFS]\n1 10 1 a g";
+    const std::string changed = "# head\n[EXCHANGE_DEFS]\n1 10 1 a g\n2\t20\t1\tb\tg\tM,E=2";
     struct Edit {
         const char* what;
         std::function<int32_t()> run;
@@ -245,6 +287,10 @@ TEST_F(Editing, FailuresNeverChangeOrTearTheFile) {
          {ZYN_OK, ZYN_E_PARAMETER, ZYN_E_NOT_FOUND, ZYN_E_DUPLICATE, ZYN_E_FAILED},
          added},
         {"delete", [this] { return remove("exchange_2@B"); }, {ZYN_OK, ZYN_E_NOT_FOUND, ZYN_E_FAILED}, deleted},
+        {"change",
+         [] { return ZYN_ChangeStaticExchangeParams(exchangeDef(2, 20, 1, "b", "g", 1, 0, 2)); },
+         {ZYN_OK, ZYN_E_NOT_FOUND, ZYN_E_DUPLICATE, ZYN_E_FAILED},
+         changed},
     };
     int failures = 0;
     for (const Edit& edit : edits) {
@@ -258,15 +304,17 @@ TEST_F(Editing, FailuresNeverChangeOrTearTheFile) {
                            const int32_t result = edit.run();
                            const std::string now = w.readIni();
                            EXPECT_TRUE(now == before || now == edit.after) << now;
+                           // An edit that answers -26 has changed nothing.
+                           EXPECT_EQ(now == before, result == ZYN_E_FAILED) << result;
                            if (now == before) {
-                               EXPECT_EQ(result, ZYN_E_FAILED);
+                               EXPECT_EQ(w.files.count("__zyntmp.ini"), 0u);
                                ++failures;
                            }
                            return result;
                        },
                        edit.results,
-                       {fake::Op::FileOpen, fake::Op::FileWrite, fake::Op::FileFlush, fake::Op::FileClose,
-                        fake::Op::FileReplace}});
+                       {fake::Op::FileOpen, fake::Op::FileRead, fake::Op::FileWrite, fake::Op::FileFlush,
+                        fake::Op::FileClose, fake::Op::FileReplace}});
     }
     EXPECT_GT(failures, 8) << "the failures reached the rewrite";
 }

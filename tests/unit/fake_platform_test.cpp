@@ -90,6 +90,11 @@ const Kind kKinds[] = {
          closeFile(openForWriting(w));
          return replaceFile(w.iniPath().c_str(), file(w, "f.ini").c_str()) == ReplaceOutcome::Replaced;
      }},
+    {Op::FileRemove,
+     [](FakeWorld& w) {
+         closeFile(openForWriting(w));
+         return removeFile(file(w, "f.ini").c_str());
+     }},
     {Op::ExpandWindir,
      [](FakeWorld&) {
          char directory[256];

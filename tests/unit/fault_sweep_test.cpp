@@ -80,6 +80,9 @@ int32_t setParameters(FakeWorld& w) {
     const std::string rewritten = "# site\n\nMULTICAST = 224.0.7.1\nMAX_EXCHANGE_SIZE = 200\nMAX_STATIC_EXCHANGES = 8\n"
                                   "MAX_DYNAMIC_EXCHANGES = 16\nEXCH_MAP = 0\n[EXCHANGE_DEFS]\n1 10 1 a g\n2 10 1 b g\n";
     EXPECT_EQ(w.readIni(), result == ZYN_OK ? rewritten : std::string(kIni));
+    if (result != ZYN_OK) {
+        EXPECT_EQ(w.files.count("__zyntmp.ini"), 0u) << "a failed rewrite leaves no scratch file";
+    }
     return result;
 }
 

@@ -69,4 +69,6 @@ ReplaceOutcome replaceFile(const char* target, const char* replacement) {
 
 bool fileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
+bool removeFile(const char* path) { return DeleteFileA(path) != FALSE; }
+
 } // namespace zyn::platform

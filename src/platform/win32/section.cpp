@@ -5,7 +5,9 @@
 
 namespace zyn::platform {
 
-Handle openSection(const char* name) { return OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name); }
+// The service grants its clients read and write on the section, not the rights to change its
+// security or take it over, which FILE_MAP_ALL_ACCESS would ask for.
+Handle openSection(const char* name) { return OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name); }
 
 MappedView mapWholeSection(Handle section) {
     MappedView view;
