@@ -5,7 +5,7 @@
 
 namespace zyn::platform {
 
-Handle openSection(const char* name) { return OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name); }
+Handle openSection(const char* name) { return OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name); }
 
 MappedView mapWholeSection(Handle section) {
     MappedView view;
