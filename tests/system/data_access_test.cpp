@@ -520,6 +520,22 @@ TEST_F(DataAccessTest, ReadWriteAndPageAddressMeetOnThePageOfTheExchangeId) {
               patternData(kNumberPage.exchangeNumber, 0, 16));
 }
 
+// A service whose objects carry the creator's default security, as before it granted clients
+// only what they use, serves reads and writes all the same.
+TEST_F(DataAccessTest, ServiceWithDefaultSecurityServesReadAndWrite) {
+    const ExpectedPage& page = kFixedLayoutPages[0];
+    const std::string name = "exchange_1@NODE1";
+    ZynIni ini(kFixedLayoutIni);
+    ReferenceService service("--security=default");
+    service.start();
+    LoadedLibrary library;
+    const DataAccessApi api(library);
+    expectServicePage(api, name, page);
+    Write write(name, page, 0, page.size, 9);
+    ASSERT_EQ(api.putExchange(write.request.get(), write.data.data()), ZYN_OK);
+    EXPECT_EQ(readExchange(api, name, 0, page.size).data, write.data);
+}
+
 // A stopped or uninstalled service is refused before anything is read or written, although the
 // library still has the old section mapped.
 TEST_F(DataAccessTest, StoppedOrRemovedServiceIsRefusedBeforeAnyDataMoves) {

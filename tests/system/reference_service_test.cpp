@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "page_pattern.h"
 #include "support/clean_machine.h"
@@ -198,6 +199,50 @@ TEST_F(ReferenceServiceTest, ExitWhileHoldingLeavesTheMutexAbandoned) {
     EXPECT_EQ(result, static_cast<DWORD>(WAIT_ABANDONED));
     ReleaseMutex(mutex.get());
     EXPECT_TRUE(eventually([&] { return !service.processAlive(); }));
+}
+
+// What a client may open under each --security, asked as a member of the Administrators (which
+// every process under Wine is). Wine checks a section's descriptor in full, a mutex's in part.
+TEST_F(ReferenceServiceTest, SecurityModesGrantClientsWhatTheySay) {
+    struct Row {
+        const char* name;
+        bool section; // else a mutex
+        DWORD access;
+        DWORD error; // 0: it opens
+    };
+    struct ModeCase {
+        const char* switches;
+        std::vector<Row> rows;
+    };
+    const DWORD kReadWrite = FILE_MAP_READ | FILE_MAP_WRITE;
+    const ModeCase modes[] = {
+        // The first row is what a library asking for FILE_MAP_ALL_ACCESS meets in every system test.
+        {"--security=system-only",
+         {{kSectionName, true, FILE_MAP_ALL_ACCESS, ERROR_ACCESS_DENIED}, {kSectionName, true, kReadWrite, 0}}},
+        {"--security=system-only --global-names",
+         {{"Global\\ZYN_MAP_1", true, FILE_MAP_ALL_ACCESS, ERROR_ACCESS_DENIED}}},
+        {"--security=read-only",
+         {{kSectionName, true, kReadWrite, ERROR_ACCESS_DENIED},
+          {kSectionName, true, FILE_MAP_READ, 0},
+          {"ZYN_MAP_1-00001", false, SYNCHRONIZE | MUTEX_MODIFY_STATE, ERROR_ACCESS_DENIED}}},
+        // The Administrators have full control.
+        {"--security=service", {{kSectionName, true, FILE_MAP_ALL_ACCESS, 0}}},
+    };
+    const auto openError = [](const Row& row) -> DWORD {
+        zyn::win32::KernelHandle handle(row.section ? OpenFileMappingA(row.access, FALSE, row.name)
+                                                    : OpenMutexA(row.access, FALSE, row.name));
+        return handle ? 0 : GetLastError();
+    };
+    ZynIni ini(kFixedLayoutIni);
+    for (const ModeCase& mode : modes) {
+        SCOPED_TRACE(mode.switches);
+        ReferenceService service(mode.switches);
+        service.start();
+        // The section comes a moment after RUNNING.
+        eventually([&] { return openError(mode.rows[0]) != ERROR_FILE_NOT_FOUND; });
+        for (const Row& row : mode.rows)
+            EXPECT_EQ(openError(row), row.error) << row.name << " with access 0x" << std::hex << row.access;
+    }
 }
 
 TEST_F(ReferenceServiceTest, UnknownSwitchStopsTheStartWithInvalidParameter) {

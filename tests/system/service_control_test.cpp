@@ -17,7 +17,6 @@
 #include "support/loaded_library.h"
 #include "support/shared_objects.h"
 #include "support/system_error.h"
-#include "support/test_paths.h"
 #include "test_configurations.h"
 #include "trvzyn32.h"
 
@@ -86,8 +85,8 @@ Timed timed(decltype(&ZYN_StartService) operation, const char* what) {
 }
 
 // The command line an application hands to ZYN_InitService: the full Windows path of the
-// reference service next to this program.
-std::string serviceCommandLine() { return "\"" + executableDirectory() + "\\zyn_reference_service.exe\""; }
+// reference service next to this program, with the tests' security.
+std::string serviceCommandLine() { return referenceServiceCommandLine(); }
 
 // ZYN_RemoveService leaves the entry in place, so a test whose entry the library created removes
 // it through the SCM itself, however the test ends.

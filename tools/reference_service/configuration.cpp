@@ -26,7 +26,8 @@ using TextFile = std::unique_ptr<std::FILE, FileCloser>;
 // mutex that cannot be had leaves the read unlocked, as the library does too.
 class IniFileLock {
 public:
-    explicit IniFileLock(const std::string& name) : mutex_(CreateMutexA(nullptr, FALSE, name.c_str())) {
+    IniFileLock(const std::string& name, SECURITY_ATTRIBUTES* security)
+        : mutex_(CreateMutexA(security, FALSE, name.c_str())) {
         if (!mutex_) mutex_.reset(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));
         if (mutex_) {
             DWORD result = WaitForSingleObject(mutex_.get(), INFINITE);
@@ -85,10 +86,11 @@ std::string configurationPath() {
     return std::string(directory, length) + "\\zyn.ini";
 }
 
-Configuration readConfiguration(const std::string& path, const std::string& iniMutexName) {
+Configuration readConfiguration(const std::string& path, const std::string& iniMutexName,
+                                SECURITY_ATTRIBUTES* mutexSecurity) {
     Configuration configuration;
     if (path.empty()) return configuration;
-    IniFileLock lock(iniMutexName);
+    IniFileLock lock(iniMutexName, mutexSecurity);
     TextFile file(std::fopen(path.c_str(), "r"));
     if (!file) return configuration;
     readHeader(file.get(), configuration.params);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/service_params.h"
+#include "platform/win32/scoped_win32.h"
 #include "trvzyn32.h"
 
 namespace zyn::reference {
@@ -18,8 +19,9 @@ struct Configuration {
 // "<Windows directory>\zyn.ini"; empty when the Windows directory cannot be had.
 std::string configurationPath();
 
-// Reads the file under the mutex "__ZYN_INIFILE" of that name. A missing file gives the defaults
-// and no records.
-Configuration readConfiguration(const std::string& path, const std::string& iniMutexName);
+// Reads the file under the mutex "__ZYN_INIFILE" of that name, created with the given security
+// unless a client holds it already. A missing file gives the defaults and no records.
+Configuration readConfiguration(const std::string& path, const std::string& iniMutexName,
+                                SECURITY_ATTRIBUTES* mutexSecurity);
 
 } // namespace zyn::reference

@@ -13,7 +13,7 @@ namespace zyn::reference {
 class ExchangeMutexes {
 public:
     // Creates (or opens, when a client created it first) the mutex of every planned page.
-    ExchangeMutexes(const SectionPlan& plan, const ObjectNames& names);
+    ExchangeMutexes(const SectionPlan& plan, const ObjectNames& names, SECURITY_ATTRIBUTES* security);
 
     size_t count() const { return handles_.size(); }
 
@@ -21,7 +21,7 @@ private:
     std::vector<win32::KernelHandle> handles_;
 };
 
-// Creates or opens the exchange mutex of that number; invalid on failure.
-win32::KernelHandle openExchangeMutex(const ObjectNames& names, int32_t number);
+// Creates, with the given security, or opens the exchange mutex of that number; invalid on failure.
+win32::KernelHandle openExchangeMutex(const ObjectNames& names, int32_t number, SECURITY_ATTRIBUTES* security);
 
 } // namespace zyn::reference

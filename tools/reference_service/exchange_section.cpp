@@ -9,12 +9,18 @@
 
 namespace zyn::reference {
 
-DWORD ExchangeSection::create(const std::string& name, uint64_t bytes) {
+DWORD ExchangeSection::create(const std::string& name, uint64_t bytes, SECURITY_ATTRIBUTES* security) {
     if (bytes == 0 || bytes > kMaxSectionBytes) return ERROR_NOT_ENOUGH_MEMORY;
-    mapping_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(bytes >> 32),
+    mapping_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, security, PAGE_READWRITE, static_cast<DWORD>(bytes >> 32),
                                       static_cast<DWORD>(bytes), name.c_str()));
+    bool reused = mapping_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!mapping_ && GetLastError() == ERROR_ACCESS_DENIED) {
+        // Creating an existing section asks for more than a view needs (the standard rights too),
+        // which an earlier run's descriptor may deny this account (under Wine it is no LocalSystem).
+        mapping_.reset(OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name.c_str()));
+        reused = true;
+    }
     if (!mapping_) return GetLastError();
-    const bool reused = GetLastError() == ERROR_ALREADY_EXISTS;
     view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
     if (!view_) {
         DWORD error = GetLastError();

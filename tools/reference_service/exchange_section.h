@@ -16,8 +16,8 @@ public:
     ExchangeSection() = default;
 
     // Creates (or, if a client still holds it from an earlier run, reuses) the section with
-    // `bytes` bytes. Returns 0 or the system error code.
-    DWORD create(const std::string& name, uint64_t bytes);
+    // `bytes` bytes and the given security. Returns 0 or the system error code.
+    DWORD create(const std::string& name, uint64_t bytes, SECURITY_ATTRIBUTES* security);
 
     // Writes the page pattern into every page, and the status byte of every record, that lies
     // within the section. Returns the number of pages written.

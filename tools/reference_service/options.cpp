@@ -43,6 +43,26 @@ bool parseReply(std::string_view value, Options& options) {
     return false;
 }
 
+bool parseSecurity(std::string_view value, Options& options) {
+    struct Named {
+        std::string_view name;
+        SecurityMode mode;
+    };
+    static constexpr Named kModes[] = {
+        {"service", SecurityMode::Service},
+        {"system-only", SecurityMode::SystemOnly},
+        {"read-only", SecurityMode::ReadOnly},
+        {"default", SecurityMode::Default},
+    };
+    for (const Named& named : kModes) {
+        if (value == named.name) {
+            options.security = named.mode;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool parseHold(std::string_view value, MutexHold& hold) {
     size_t colon = value.find(':');
     return colon != std::string_view::npos && parseNumber(value.substr(0, colon), hold.number) &&
@@ -64,6 +84,7 @@ bool applySwitch(std::string_view argument, Options& options) {
         options.createSection = false;
         return true;
     }
+    if (startsWith(argument, "--security=", value)) return parseSecurity(value, options);
     if (startsWith(argument, "--start-delay-ms=", value)) return parseNumber(value, options.startDelayMs);
     if (startsWith(argument, "--section-delay-ms=", value)) return parseNumber(value, options.sectionDelayMs);
     if (startsWith(argument, "--section-bytes=", value)) {
@@ -107,6 +128,10 @@ const char* optionsUsage() {
            "  --console                 run in this console until Enter or Ctrl-C, not under the SCM\n"
            "  --global-names            create every object under \"Global\\\" as a session-0 service's\n"
            "                            objects appear to applications\n"
+           "  --security=MODE           what the section and mutexes grant: service (the default: SYSTEM and\n"
+           "                            Administrators full control, Authenticated Users what a client\n"
+           "                            uses), system-only (only SYSTEM more than a client), read-only\n"
+           "                            (clients may only read and wait), or default (no descriptor)\n"
            "  --start-delay-ms=N        report START_PENDING for N ms before RUNNING\n"
            "  --section-delay-ms=N      create \"ZYN_MAP_1\" N ms after reporting RUNNING\n"
            "  --no-section              never create \"ZYN_MAP_1\"\n"

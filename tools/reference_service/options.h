@@ -18,6 +18,14 @@ enum class ReplyMode {
     Count,     // the normal reply with the count field replaced
 };
 
+// The security the service gives its section and mutexes.
+enum class SecurityMode {
+    Service,    // SYSTEM and the Administrators full control, signed-in users what a client uses
+    SystemOnly, // SYSTEM full control, everyone else (the Administrators too) what a client uses
+    ReadOnly,   // SYSTEM full control, everyone else read the section and wait on the mutexes
+    Default,    // the creator's default security (null security attributes)
+};
+
 struct MutexHold {
     int32_t number = 0;        // the number in the mutex name "ZYN_MAP_1-%05d"
     uint32_t milliseconds = 0; // how long it is held (--hold-mutex only)
@@ -26,6 +34,7 @@ struct MutexHold {
 struct Options {
     bool console = false;
     bool globalNames = false; // every object under "Global\\"
+    SecurityMode security = SecurityMode::Service;
     bool createSection = true;
     uint32_t startDelayMs = 0; // reported START_PENDING this long before RUNNING
     uint32_t sectionDelayMs = 0;

@@ -9,6 +9,7 @@
 #include "configuration.h"
 #include "exchange_mutexes.h"
 #include "exchange_section.h"
+#include "object_security.h"
 #include "query_reply.h"
 #include "query_responder.h"
 #include "section_plan.h"
@@ -43,12 +44,17 @@ DWORD stopping(StatusSink& sink) {
 // stopped report.
 DWORD runHolding(const Options& options, HANDLE stopRequested, StatusSink& sink) {
     const ObjectNames names(options.globalNames);
+    ObjectSecurity security;
+    if (DWORD error = security.build(options.security)) {
+        note(sink, "cannot build the security descriptors, error " + std::to_string(error));
+        return error;
+    }
     const std::string path = configurationPath();
-    const Configuration configuration = readConfiguration(path, names.iniMutex());
+    const Configuration configuration = readConfiguration(path, names.iniMutex(), security.mutexes());
     note(sink, path + ": " + std::to_string(configuration.records.size()) + " exchange record(s), " +
                    (configuration.params.exchMap == 0 ? "fixed" : "packed") + " page layout");
     const SectionPlan plan = planSection(configuration);
-    ExchangeMutexes mutexes(plan, names);
+    ExchangeMutexes mutexes(plan, names, security.mutexes());
 
     QueryResponder responder;
     if (DWORD error = responder.start(buildQueryReply(configuration.records, options.reply, options.replyCount))) {
@@ -62,7 +68,8 @@ DWORD runHolding(const Options& options, HANDLE stopRequested, StatusSink& sink)
     ExchangeSection section;
     if (options.createSection) {
         const int64_t bytes = options.sectionBytes ? static_cast<int64_t>(*options.sectionBytes) : plan.requiredBytes;
-        if (DWORD error = section.create(names.section(), bytes > 0 ? static_cast<uint64_t>(bytes) : 0)) {
+        if (DWORD error =
+                section.create(names.section(), bytes > 0 ? static_cast<uint64_t>(bytes) : 0, security.section())) {
             note(sink,
                  "cannot create the section of " + std::to_string(bytes) + " bytes, error " + std::to_string(error));
             return error;
@@ -73,7 +80,7 @@ DWORD runHolding(const Options& options, HANDLE stopRequested, StatusSink& sink)
     }
 
     if (options.exitHolding) {
-        win32::KernelHandle mutex = openExchangeMutex(names, *options.exitHolding);
+        win32::KernelHandle mutex = openExchangeMutex(names, *options.exitHolding, security.mutexes());
         if (mutex && takeUnlessStopped(mutex.get(), stopRequested)) {
             note(sink, "ending the process while holding the mutex");
             std::fflush(stdout);
@@ -82,7 +89,7 @@ DWORD runHolding(const Options& options, HANDLE stopRequested, StatusSink& sink)
         }
     }
     if (options.holdMutex) {
-        win32::KernelHandle mutex = openExchangeMutex(names, options.holdMutex->number);
+        win32::KernelHandle mutex = openExchangeMutex(names, options.holdMutex->number, security.mutexes());
         if (mutex && takeUnlessStopped(mutex.get(), stopRequested)) {
             note(sink, "holding the mutex");
             pauseUnlessStopped(stopRequested, options.holdMutex->milliseconds);

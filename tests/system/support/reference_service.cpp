@@ -84,6 +84,13 @@ constexpr DWORD kServiceAccess = SERVICE_START | SERVICE_STOP | SERVICE_QUERY_ST
 
 } // namespace
 
+std::string referenceServiceCommandLine(const std::string& switches, const char* program) {
+    std::string commandLine = "\"" + executableDirectory() + "\\" + program + "\"";
+    if (switches.find("--security=") == std::string::npos) commandLine += std::string(" ") + kTestServiceSecurity;
+    if (!switches.empty()) commandLine += " " + switches;
+    return commandLine;
+}
+
 bool serviceInstalled() {
     win32::ServiceHandle manager = openManager();
     win32::ServiceHandle service(OpenServiceA(manager.get(), kServiceName, SERVICE_QUERY_STATUS));
@@ -103,8 +110,7 @@ void removeServiceIfPresent() {
 ReferenceService::ReferenceService(const std::string& switches, const char* program) {
     removeServiceIfPresent();
     manager_ = openManager();
-    std::string commandLine = "\"" + executableDirectory() + "\\" + program + "\"";
-    if (!switches.empty()) commandLine += " " + switches;
+    const std::string commandLine = referenceServiceCommandLine(switches, program);
     service_.reset(CreateServiceA(manager_.get(), kServiceName, kServiceName, kServiceAccess, SERVICE_WIN32_OWN_PROCESS,
                                   SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, commandLine.c_str(), nullptr, nullptr,
                                   nullptr, nullptr, nullptr));

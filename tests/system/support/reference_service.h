@@ -13,6 +13,17 @@ namespace zyn::test {
 constexpr char kServiceName[] = "ZYN Service";
 constexpr char kReferenceServiceProgram[] = "zyn_reference_service.exe";
 
+// The security the tests run the service under unless a test's switches name their own: every
+// client, the Administrators included, gets only what a client uses. Wine lets an Administrator
+// open what the descriptor grants the Administrators, so only this mode refuses a library that
+// asks for more than it uses.
+constexpr char kTestServiceSecurity[] = "--security=system-only";
+
+// The service's binary path: `program` (relative to the test program's folder), quoted, then the
+// test security unless `switches` name another, then `switches`.
+std::string referenceServiceCommandLine(const std::string& switches = {},
+                                        const char* program = kReferenceServiceProgram);
+
 bool serviceInstalled();
 
 // Stops and deletes whatever "ZYN Service" entry an earlier test or run left behind.
