@@ -1,10 +1,10 @@
 #!/bin/sh
 # The release archives as their users meet them (scripts/package.sh writes them first):
 #  - every shipped binary carries the version resource of the project's version;
-#  - each ZIP is unpacked outside the source tree, and the example project it ships is built
-#    against it with the two commands its README gives for its architecture; a build with the
-#    host's compiler turns each package down at configure time, naming the MinGW compiler, and a
-#    32-bit build turns the 64-bit package down;
+#  - each ZIP is unpacked outside the source tree, with its README at the top, and the example
+#    project it ships is built against it with the two commands that README gives for its
+#    architecture; a build with the host's compiler turns each package down at configure time,
+#    naming the MinGW compiler, and a 32-bit build turns the 64-bit package down;
 #  - the header compiles as C89, C99, C11, C++98 and C++17;
 #  - a program is compiled for the MSVC ABI and linked by lld-link against TRVZYN32.lib, and one
 #    against TRVZYN64.lib;
@@ -55,13 +55,15 @@ for arch in win32 win64; do
   triple=$cpu-w64-mingw32
 
   step "$arch: layout and version resources"
-  for file in bin/$library.dll bin/$library.dll.debug bin/zynctl.exe bin/zyn_reference_service.exe \
+  for file in README.md bin/$library.dll bin/$library.dll.debug bin/zynctl.exe bin/zyn_reference_service.exe \
               lib/lib$library.dll.a lib/$library.lib lib/$library.def include/trvzyn32.h \
               lib/cmake/TRVZYN32/TRVZYN32Config.cmake lib/cmake/TRVZYN32/TRVZYN32ConfigVersion.cmake \
               share/doc/TRVZYN32/README.md share/doc/TRVZYN32/API.md \
               share/doc/TRVZYN32/example/CMakeLists.txt share/doc/TRVZYN32/example/zyn_example.c; do
     [ -f "$package/$file" ] || fail "$arch package lacks $file"
   done
+  cmp -s "$package/README.md" "$package/share/doc/TRVZYN32/README.md" ||
+    fail "$arch package: the README at its top differs from share/doc/TRVZYN32/README.md"
   for binary in $library.dll zynctl.exe zyn_reference_service.exe; do
     $triple-windres -i "$package/bin/$binary" -O rc >"$work/resource.rc"
     grep -q "VALUE \"FileVersion\", \"$version\"" "$work/resource.rc" &&
@@ -90,7 +92,7 @@ for arch in win32 win64; do
   grep -q "$triple-gcc" "$work/output" || { cat "$work/output"; fail "the refusal does not name $triple-gcc"; }
 
   step "$arch: the example, built with the two commands of the archive's README"
-  sed -n "/^For the $arch archive/,/^\`\`\`\$/p" "$package/share/doc/TRVZYN32/README.md" |
+  sed -n "/^For the $arch archive/,/^\`\`\`\$/p" "$package/README.md" |
     sed -n '/^```sh$/,/^```$/p' | sed '1d;$d' >"$work/build-example.sh"
   [ "$(grep -c '^cmake ' "$work/build-example.sh")" -eq 2 ] || {
     cat "$work/build-example.sh"
