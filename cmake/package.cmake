@@ -43,6 +43,8 @@ install(FILES docs/API.md DESTINATION ${zyn_doc_dir})
 install(FILES docs/package-readme.md DESTINATION ${zyn_doc_dir} RENAME README.md)
 install(FILES docs/package-readme.md DESTINATION . RENAME README.md)
 install(DIRECTORY docs/example DESTINATION ${zyn_doc_dir})
+# The example carries the manifest of the package's own programs.
+install(FILES cmake/application.manifest cmake/application_manifest.rc DESTINATION ${zyn_doc_dir}/example)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME TRVZYN32)
