@@ -3,7 +3,8 @@
 #   lib/                the MinGW and Visual C++ import libraries and the .def
 #   include/            trvzyn32.h
 #   lib/cmake/TRVZYN32/ the CMake package
-#   share/doc/TRVZYN32/ README, API reference and the example project
+#   README.md           the archive's README, where the unpacked folder opens
+#   share/doc/TRVZYN32/ the same README, the API reference and the example project
 include(CMakePackageConfigHelpers)
 
 set(ZYN_BIN_DIR bin)
@@ -40,7 +41,10 @@ install(FILES ${PROJECT_BINARY_DIR}/TRVZYN32Config.cmake ${PROJECT_BINARY_DIR}/T
 install(FILES include/trvzyn32.h DESTINATION ${ZYN_INCLUDE_DIR})
 install(FILES docs/API.md DESTINATION ${zyn_doc_dir})
 install(FILES docs/package-readme.md DESTINATION ${zyn_doc_dir} RENAME README.md)
+install(FILES docs/package-readme.md DESTINATION . RENAME README.md)
 install(DIRECTORY docs/example DESTINATION ${zyn_doc_dir})
+# The example carries the manifest of the package's own programs.
+install(FILES cmake/application.manifest cmake/application_manifest.rc DESTINATION ${zyn_doc_dir}/example)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME TRVZYN32)

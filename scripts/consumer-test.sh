@@ -1,10 +1,12 @@
 #!/bin/sh
 # The release archives as their users meet them (scripts/package.sh writes them first):
-#  - every shipped binary carries the version resource of the project's version;
-#  - each ZIP is unpacked outside the source tree, and the example project it ships is built
-#    against it with the two commands its README gives for its architecture; a build with the
-#    host's compiler turns each package down at configure time, naming the MinGW compiler, and a
-#    32-bit build turns the 64-bit package down;
+#  - every shipped binary carries the version resource of the project's version, and every
+#    program, the example built from the package too, the application manifest that the
+#    example ships (which asks for no elevation);
+#  - each ZIP is unpacked outside the source tree, with its README at the top, and the example
+#    project it ships is built against it with the two commands that README gives for its
+#    architecture; a build with the host's compiler turns each package down at configure time,
+#    naming the MinGW compiler, and a 32-bit build turns the 64-bit package down;
 #  - the header compiles as C89, C99, C11, C++98 and C++17;
 #  - a program is compiled for the MSVC ABI and linked by lld-link against TRVZYN32.lib, and one
 #    against TRVZYN64.lib;
@@ -26,6 +28,17 @@ step() { printf '\n== consumer test: %s\n' "$*"; }
 fail() {
   printf 'consumer test FAILED: %s\n' "$*" >&2
   exit 1
+}
+# The application manifest embedded in a Windows program (RT_MANIFEST 24, id 1), as text:
+# windres writes the resource as one quoted string per line, with quotes doubled.
+embedded_manifest() {
+  $triple-windres -i "$1" -O rc | sed -n '/^1 24 /,/^END$/p' | sed '1,2d;$d' | sed 's/^  "//; s/\\n"$//; s/""/"/g'
+}
+# Fails unless the program carries the example's manifest.
+check_manifest() {
+  embedded_manifest "$1" >"$work/embedded.manifest"
+  cmp -s "$work/embedded.manifest" "$package/share/doc/TRVZYN32/example/application.manifest" ||
+    fail "$(basename "$1") does not carry the package's application manifest"
 }
 # Runs a command quietly; on failure shows what it printed and stops.
 quietly() {
@@ -55,13 +68,18 @@ for arch in win32 win64; do
   triple=$cpu-w64-mingw32
 
   step "$arch: layout and version resources"
-  for file in bin/$library.dll bin/$library.dll.debug bin/zynctl.exe bin/zyn_reference_service.exe \
+  for file in README.md bin/$library.dll bin/$library.dll.debug bin/zynctl.exe bin/zyn_reference_service.exe \
               lib/lib$library.dll.a lib/$library.lib lib/$library.def include/trvzyn32.h \
               lib/cmake/TRVZYN32/TRVZYN32Config.cmake lib/cmake/TRVZYN32/TRVZYN32ConfigVersion.cmake \
               share/doc/TRVZYN32/README.md share/doc/TRVZYN32/API.md \
-              share/doc/TRVZYN32/example/CMakeLists.txt share/doc/TRVZYN32/example/zyn_example.c; do
+              share/doc/TRVZYN32/example/CMakeLists.txt share/doc/TRVZYN32/example/zyn_example.c \
+              share/doc/TRVZYN32/example/application.manifest share/doc/TRVZYN32/example/application_manifest.rc; do
     [ -f "$package/$file" ] || fail "$arch package lacks $file"
   done
+  cmp -s "$package/README.md" "$package/share/doc/TRVZYN32/README.md" ||
+    fail "$arch package: the README at its top differs from share/doc/TRVZYN32/README.md"
+  grep -q '<requestedExecutionLevel level="asInvoker"' "$package/share/doc/TRVZYN32/example/application.manifest" ||
+    fail "$arch package: the application manifest does not ask to run as the invoker"
   for binary in $library.dll zynctl.exe zyn_reference_service.exe; do
     $triple-windres -i "$package/bin/$binary" -O rc >"$work/resource.rc"
     grep -q "VALUE \"FileVersion\", \"$version\"" "$work/resource.rc" &&
@@ -69,6 +87,7 @@ for arch in win32 win64; do
       fail "$binary has no version resource of $version"
     $triple-objdump -h "$package/bin/$binary" | grep -q ' \.debug_info ' && fail "$binary is not stripped"
   done
+  for program in zynctl.exe zyn_reference_service.exe; do check_manifest "$package/bin/$program"; done
   $triple-objcopy --dump-section .gnu_debuglink="$work/debuglink" "$package/bin/$library.dll" "$work/copy.dll"
   grep -qa "^$library.dll.debug" "$work/debuglink" || fail "$library.dll does not name $library.dll.debug"
 
@@ -90,7 +109,7 @@ for arch in win32 win64; do
   grep -q "$triple-gcc" "$work/output" || { cat "$work/output"; fail "the refusal does not name $triple-gcc"; }
 
   step "$arch: the example, built with the two commands of the archive's README"
-  sed -n "/^For the $arch archive/,/^\`\`\`\$/p" "$package/share/doc/TRVZYN32/README.md" |
+  sed -n "/^For the $arch archive/,/^\`\`\`\$/p" "$package/README.md" |
     sed -n '/^```sh$/,/^```$/p' | sed '1d;$d' >"$work/build-example.sh"
   [ "$(grep -c '^cmake ' "$work/build-example.sh")" -eq 2 ] || {
     cat "$work/build-example.sh"
@@ -99,6 +118,7 @@ for arch in win32 win64; do
   # Warnings fail the build (CFLAGS seeds the C flags); Ninja, since the machine need have no make.
   (cd "$package" && export CFLAGS="-Wall -Wextra -Werror" CMAKE_GENERATOR=Ninja && quietly sh -eu "$work/build-example.sh")
   [ -f "$package/example-build/$library.dll" ] || fail "the example's build did not place $library.dll next to it"
+  check_manifest "$package/example-build/zyn_example.exe"
 
   step "$arch: a program compiled for the MSVC ABI, linked by lld-link against $library.lib"
   # Freestanding and without a C runtime: the program declares the kernel32 functions it uses.

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The release archives from a clean checkout: installs what is missing, builds what ships of each
 # architecture and lets CPack write build/packages/TRVZYN32-<version>-win32.zip (TRVZYN32.dll)
-# and TRVZYN32-<version>-win64.zip (TRVZYN64.dll). Each holds bin/, lib/, include/,
+# and TRVZYN32-<version>-win64.zip (TRVZYN64.dll). Each holds README.md, bin/, lib/, include/,
 # lib/cmake/TRVZYN32/ and share/doc/TRVZYN32/.
 set -eu
 cd "$(dirname "$0")/.."

@@ -24,7 +24,7 @@ static int fail(const char* call, long result) {
 }
 
 int main(void) {
-    /* The library did its work when it was loaded; ZYN_Init does nothing and answers 0. */
+    /* Runs the library's set-up now, which may wait for a starting service; 0 once it is done. */
     int32_t result = ZYN_Init();
     if (result != 0) return fail("ZYN_Init", result);
 

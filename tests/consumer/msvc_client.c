@@ -66,7 +66,7 @@ void start(void) {
     char batchData[3][5];
     int i;
 
-    check("ZYN_Init", ZYN_Init(), 0); /* the work is done at load; it answers 0 */
+    check("ZYN_Init", ZYN_Init(), 0); /* runs the set-up; it answers 0 */
     check("ZYN_IsServiceRunning", ZYN_IsServiceRunning(), 1);
     check("ZYN_GetNumberOfExchangesFromConfigFile", ZYN_GetNumberOfExchangesFromConfigFile(), 2);
 
