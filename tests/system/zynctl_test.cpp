@@ -46,6 +46,29 @@ std::string jsonOf(const std::string& arguments) {
     return run.out;
 }
 
+// What get and watch print with --json (JSON Lines): one JSON document on each line.
+std::vector<std::string> jsonLines(const std::string& out) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < out.size(); start = end + 1) {
+        end = out.find('\n', start);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "the last line has no line end: " << out.substr(start);
+            end = out.size();
+        }
+        lines.push_back(out.substr(start, end - start));
+        EXPECT_TRUE(isJsonDocument(lines.back())) << lines.back();
+    }
+    return lines;
+}
+
+// The same for JSON Lines.
+std::vector<std::string> jsonLinesOf(const std::string& arguments) {
+    const ConsoleRun run = zynctl(arguments);
+    EXPECT_EQ(run.exitCode, 0u) << arguments << "\n" << run.err;
+    EXPECT_EQ(run.err, "") << arguments;
+    return jsonLines(run.out);
+}
+
 // Refused by the library: exit status 1, nothing on stdout, and the one line on stderr.
 void expectRefused(const std::string& arguments, const std::string& line) {
     const ConsoleRun run = zynctl(arguments);
@@ -154,9 +177,11 @@ TEST_F(ZynctlTest, WithTheServiceRunningDataGoesInAndComesOut) {
 
     EXPECT_EQ(zynctl("put exchange_1@NODE1 --offset 4 --hex 68656c6c6f").exitCode, 0u);
     // Data byte k of the service's pattern for exchange number 1 is 31 + k.
-    const std::string read = jsonOf("get exchange_1@NODE1 --count 12 --json");
-    EXPECT_TRUE(contains(read, "\"count\": 12"));
-    EXPECT_TRUE(contains(read, "\"data\": \"1f20212268656c6c6f28292a\""));
+    // One name, one line: the object of 1.1.0 with its result.
+    const std::vector<std::string> read = jsonLinesOf("get exchange_1@NODE1 --count 12 --json");
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_TRUE(contains(read[0], "\"count\": 12, "));
+    EXPECT_TRUE(contains(read[0], "\"data\": \"1f20212268656c6c6f28292a\", \"result\": 3}"));
     EXPECT_EQ(zynctl("get exchange_1@NODE1 --offset 4 --count 5 --raw").out, "hello");
 
     EXPECT_EQ(zynctl("put exchange_1@NODE1 -", "AB").exitCode, 0u);
@@ -191,16 +216,26 @@ TEST_F(ZynctlTest, WatchPrintsTheChangeThatAnotherWriterMakes) {
     EXPECT_EQ(watch.wait(), 0u);
 }
 
-// Several names: one line or one array element each, in the order given; an exchange the
-// library refuses has its own line, and the command then ends as a refusal.
+// Several names: one line or one JSON line each, in the order given; an exchange the library
+// refuses has its own line, and the command then ends as a refusal.
 TEST_F(ZynctlTest, SeveralExchangesAreReadAndWatchedTogether) {
     writeIni(kFixedLayoutIni);
     installService().start();
-    const std::string both = jsonOf("get exchange_2@NODE2 exchange_1@NODE1 --count 2 --json");
-    EXPECT_TRUE(startsWith(both, "["));
+    const std::vector<std::string> both = jsonLinesOf("get exchange_2@NODE2 exchange_1@NODE1 --count 2 --json");
+    ASSERT_EQ(both.size(), 2u);
     // Data byte k of exchange number n is n x 31 + k.
-    EXPECT_LT(both.find("\"data\": \"3e3f\""), both.find("\"data\": \"1f20\""));
-    EXPECT_TRUE(contains(both, "\"result\": 3"));
+    EXPECT_TRUE(contains(both[0], "\"data\": \"3e3f\", \"result\": 3"));
+    EXPECT_TRUE(contains(both[1], "\"data\": \"1f20\", \"result\": 3"));
+    for (const char* names : {"exchange_9@NODE9", "exchange_1@NODE1 exchange_9@NODE9"}) {
+        const ConsoleRun refused = zynctl(std::string("get ") + names + " --json");
+        EXPECT_EQ(refused.exitCode, kExitFailure) << names;
+        const std::vector<std::string> lines = jsonLines(refused.out);
+        ASSERT_FALSE(lines.empty()) << names;
+        EXPECT_TRUE(contains(lines.back(),
+                             "{\"name\": \"exchange_9@NODE9\", \"offset\": 0, \"result\": -18, \"error\": \"not found"))
+            << names;
+        EXPECT_TRUE(contains(refused.err, ": -18 not found")) << names;
+    }
 
     const ConsoleRun mixed = zynctl("get exchange_1@NODE1 exchange_9@NODE9 exchange_2@NODE2 --offset 1 --count 2");
     EXPECT_EQ(mixed.exitCode, kExitFailure);

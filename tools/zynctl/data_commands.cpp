@@ -18,13 +18,12 @@
 #include "exchange_io.h"
 #include "failure.h"
 #include "json.h"
+#include "reading_format.h"
 #include "text_output.h"
 
 namespace zynctl {
 
 namespace {
-
-std::string statusText(bool clear) { return clear ? "clear" : "set"; }
 
 void printReading(const std::string& name, uint32_t offset, const ExchangeReading& reading) {
     std::printf("%s: %s bytes from offset %u, status %s\n", name.c_str(), std::to_string(reading.data.size()).c_str(),
@@ -34,20 +33,6 @@ void printReading(const std::string& name, uint32_t offset, const ExchangeReadin
         words += " " + hexWord(word);
     std::printf("header:%s\n", words.c_str());
     printHexDump(reading.data.data(), reading.data.size(), offset);
-}
-
-Json::Object readingJson(const std::string& name, uint32_t offset, const ExchangeReading& reading) {
-    Json::Array words;
-    for (uint32_t word : headerWords(reading.header))
-        words.emplace_back(word);
-    return {
-        {"name", name},
-        {"offset", offset},
-        {"count", reading.data.size()},
-        {"statusClear", reading.statusClear},
-        {"header", std::move(words)},
-        {"data", hexString(reading.data.data(), reading.data.size())},
-    };
 }
 
 // Binary mode, or the C runtime would turn every 0x0a into 0x0d 0x0a on the way out.
@@ -85,10 +70,10 @@ std::vector<uint8_t> readStandardInput() {
 }
 
 // One line for an exchange of several: its data in hex, or why the library refused it.
-void printBatchLine(const std::string& name, uint32_t offset, const BatchReading& entry) {
+void printBatchLine(const std::string& name, uint32_t offset, const BatchReading& entry, const char* function) {
     if (entry.result != ZYN_OK) {
         std::printf("%s: %d %s\n", name.c_str(), static_cast<int>(entry.result),
-                    resultMeaning("ZYN_GetExchanges", entry.result).c_str());
+                    resultMeaning(function, entry.result).c_str());
         return;
     }
     const ExchangeReading& reading = entry.reading;
@@ -97,32 +82,24 @@ void printBatchLine(const std::string& name, uint32_t offset, const BatchReading
                 statusText(reading.statusClear).c_str(), hexString(reading.data.data(), reading.data.size()).c_str());
 }
 
-Json batchEntryJson(const std::string& name, uint32_t offset, const BatchReading& entry) {
-    Json::Object object = entry.result == ZYN_OK ? readingJson(name, offset, entry.reading)
-                                                 : Json::Object{{"name", name}, {"offset", offset}};
-    object.emplace_back("result", entry.result);
-    if (entry.result != ZYN_OK) object.emplace_back("error", resultMeaning("ZYN_GetExchanges", entry.result));
-    return object;
-}
-
-// Several exchanges in one ZYN_GetExchanges call: every line (or array element) is printed, and a
-// failed entry then ends the command as a refusal of the library would.
-void getSeveral(const std::vector<std::string>& names, uint32_t offset, std::optional<uint32_t> count, bool json) {
+// Every exchange in one call: a line each, in text or, with `json`, one JSON object per line
+// (JSON Lines), so that one name and several give the same shape. A failed entry has its line
+// too, and then ends the command as a refusal of the library would.
+void getEach(const std::vector<std::string>& names, uint32_t offset, std::optional<uint32_t> count, bool json) {
     std::vector<ExchangeRange> ranges;
     for (const std::string& name : names)
         ranges.push_back({name, offset, count});
-    const std::vector<BatchReading> entries = readExchanges(ranges);
-    Json::Array documents;
+    const char* function = readFunction(ranges.size());
+    const std::vector<BatchReading> entries = readEach(ranges);
     int32_t firstFailure = ZYN_OK;
     for (size_t i = 0; i < names.size(); ++i) {
         if (json)
-            documents.push_back(batchEntryJson(names[i], offset, entries[i]));
+            printJsonLine(readingJson(names[i], offset, entries[i], function));
         else
-            printBatchLine(names[i], offset, entries[i]);
+            printBatchLine(names[i], offset, entries[i], function);
         if (firstFailure == ZYN_OK) firstFailure = entries[i].result;
     }
-    if (json) printJson(std::move(documents));
-    requireOk("ZYN_GetExchanges", firstFailure);
+    requireOk(function, firstFailure);
 }
 
 void addGetCommand(CLI::App& app, Action& chosen) {
@@ -135,31 +112,29 @@ void addGetCommand(CLI::App& app, Action& chosen) {
     };
     auto args = std::make_shared<Arguments>();
     auto run = [args] {
-        if (args->names.size() > 1) {
-            getSeveral(args->names, args->offset, args->count, args->json);
-            return;
-        }
         const std::string& name = args->names.front();
-        const ExchangeReading reading = readExchange(name, args->offset, args->count);
         if (args->raw)
-            writeRaw(reading.data);
-        else if (args->json)
-            printJson(readingJson(name, args->offset, reading));
+            writeRaw(readExchange(name, args->offset, args->count).data);
+        else if (args->names.size() == 1 && !args->json)
+            printReading(name, args->offset, readExchange(name, args->offset, args->count));
         else
-            printReading(name, args->offset, reading);
+            getEach(args->names, args->offset, args->count, args->json);
     };
     auto check = [args] {
         if (args->raw && args->names.size() > 1) throw CLI::ValidationError("--raw", "takes a single NAME");
     };
     CLI::App* get = addCommand(app, chosen, "get",
                                "read exchanges' data with their status and 32-byte page header; several NAMEs are "
-                               "read in one call, one line each",
+                               "read in one call, one line each; --json prints one JSON object per line and "
+                               "exchange",
                                run, check);
     addExchangeNames(*get, args->names);
     addUnsigned(*get, "--offset", args->offset, "first data byte (default 0)");
     addUnsigned(*get, "--count", args->count, "bytes to read (default: to the end of the data)");
     CLI::Option* raw = get->add_flag("--raw", args->raw, "write only the data bytes to stdout, for pipes (one NAME)");
-    addJsonFlag(*get, args->json)->excludes(raw);
+    addJsonFlag(*get, args->json)
+        ->excludes(raw)
+        ->description("print one JSON object per exchange, one per line (JSON Lines)");
 }
 
 void addPutCommand(CLI::App& app, Action& chosen) {
