@@ -216,6 +216,23 @@ TEST_F(ZynctlTest, WatchPrintsTheChangeThatAnotherWriterMakes) {
     EXPECT_EQ(watch.wait(), 0u);
 }
 
+// The service stops and comes back while zynctl watches: the refusal has its line, the watch
+// goes on to the change it waits for, and its exit status tells that rounds were refused.
+TEST_F(ZynctlTest, WatchGoesOnThroughARestartOfTheService) {
+    writeIni(kFixedLayoutIni);
+    ReferenceService& service = installService();
+    service.start();
+    ChildProcess watch(kZynctl, "watch exchange_1@NODE1 --interval 50 --count 1");
+    ASSERT_TRUE(contains(watch.readLine(), "exchange_1@NODE1: 100 bytes"));
+    service.stop();
+    EXPECT_TRUE(contains(watch.readLine(), "  ZYN_GetExchange: -21 the service is not running"));
+    service.start();
+    EXPECT_TRUE(contains(watch.readLine(), "  readable: 100 bytes"));
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 --offset 2 --hex 0102").exitCode, 0u);
+    EXPECT_TRUE(contains(watch.readLine(), "bytes 2-3: 01 02"));
+    EXPECT_EQ(watch.wait(), kExitFailure);
+}
+
 // Several names: one line or one JSON line each, in the order given; an exchange the library
 // refuses has its own line, and the command then ends as a refusal.
 TEST_F(ZynctlTest, SeveralExchangesAreReadAndWatchedTogether) {
@@ -251,6 +268,18 @@ TEST_F(ZynctlTest, SeveralExchangesAreReadAndWatchedTogether) {
     EXPECT_EQ(zynctl("put exchange_2@NODE2 --offset 6 --hex 0102").exitCode, 0u);
     EXPECT_TRUE(contains(watch.readLine(), "exchange_2@NODE2: bytes 6-7: 01 02"));
     EXPECT_EQ(watch.wait(), 0u);
+
+    ChildProcess watchJson(kZynctl, "watch exchange_1@NODE1 exchange_2@NODE2 --interval 50 --count 1 --json");
+    const std::string first = watchJson.readLine();
+    EXPECT_TRUE(contains(first, "{\"name\": \"exchange_1@NODE1\", "));
+    EXPECT_TRUE(contains(first, "\"result\": 3, \"round\": 1, \"time\": \""));
+    EXPECT_EQ(zynctl("put exchange_2@NODE2 --offset 6 --hex 0304").exitCode, 0u);
+    // The first line's partner, then both exchanges in every round up to the one with the change.
+    const std::vector<std::string> rest = jsonLines(watchJson.readToEnd());
+    ASSERT_EQ(rest.size() % 2, 1u);
+    EXPECT_TRUE(contains(rest.front(), "{\"name\": \"exchange_2@NODE2\", "));
+    EXPECT_TRUE(contains(rest.back(), "0304\", \"result\": 3, \"round\": " + std::to_string(rest.size() / 2 + 1)));
+    EXPECT_EQ(watchJson.wait(), 0u);
 }
 
 TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {

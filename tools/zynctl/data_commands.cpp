@@ -1,6 +1,4 @@
-// data_commands.cpp - an exchange's live data: `get`, `put` and `watch`.
-#include <windows.h>
-
+// data_commands.cpp - an exchange's live data: `get` and `put`, and `watch` from its own file.
 #include <fcntl.h>
 #include <io.h>
 
@@ -20,6 +18,7 @@
 #include "json.h"
 #include "reading_format.h"
 #include "text_output.h"
+#include "watch_command.h"
 
 namespace zynctl {
 
@@ -182,98 +181,6 @@ void addPutCommand(CLI::App& app, Action& chosen) {
         ->type_name("F");
     addUnsigned(*put, "--word3", args->words.word3, "page header bytes 12-15 to store (default: kept as they are)");
     addUnsigned(*put, "--word4", args->words.word4, "page header bytes 16-19 to store (default: kept as they are)");
-}
-
-// "12:00:01.250"
-std::string clockTime() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    return text;
-}
-
-// What changed from one reading to the next; empty when nothing did.
-std::string describeChange(const ExchangeReading& before, const ExchangeReading& after) {
-    std::string change;
-    if (before.statusClear != after.statusClear)
-        change = "status " + statusText(before.statusClear) + " -> " + statusText(after.statusClear);
-    size_t first = 0;
-    while (first < after.data.size() && before.data[first] == after.data[first])
-        ++first;
-    if (first < after.data.size()) {
-        size_t last = after.data.size() - 1;
-        while (before.data[last] == after.data[last])
-            --last;
-        const std::string where = first == last ? "byte " + std::to_string(first)
-                                                : "bytes " + std::to_string(first) + "-" + std::to_string(last);
-        change += (change.empty() ? "" : "; ") + where + ": " + hexBytes(after.data.data() + first, last - first + 1);
-    }
-    return change;
-}
-
-// The current data of every watched exchange: one ZYN_GetExchange for one name, one
-// ZYN_GetExchanges for several. `counts` are the sizes of the first reading, or none before it.
-std::vector<ExchangeReading> readWatched(const std::vector<std::string>& names,
-                                         const std::vector<std::optional<uint32_t>>& counts) {
-    if (names.size() == 1) return {readExchange(names.front(), 0, counts.front())};
-    std::vector<ExchangeRange> ranges;
-    for (size_t i = 0; i < names.size(); ++i)
-        ranges.push_back({names[i], 0, counts[i]});
-    std::vector<ExchangeReading> readings;
-    std::vector<BatchReading> entries = readExchanges(ranges);
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (entries[i].result != ZYN_OK)
-            throw Failure("ZYN_GetExchanges: " + names[i] + ": " + std::to_string(entries[i].result) + " " +
-                          resultMeaning("ZYN_GetExchanges", entries[i].result));
-        readings.push_back(std::move(entries[i].reading));
-    }
-    return readings;
-}
-
-void watch(const std::vector<std::string>& names, uint32_t intervalMs, std::optional<uint32_t> changes) {
-    std::vector<ExchangeReading> last = readWatched(names, std::vector<std::optional<uint32_t>>(names.size()));
-    std::vector<std::optional<uint32_t>> counts;
-    for (size_t i = 0; i < names.size(); ++i) {
-        counts.push_back(static_cast<uint32_t>(last[i].data.size()));
-        std::printf("%s  %s: %s bytes, status %s; watching every %u ms\n", clockTime().c_str(), names[i].c_str(),
-                    std::to_string(last[i].data.size()).c_str(), statusText(last[i].statusClear).c_str(),
-                    static_cast<unsigned>(intervalMs));
-    }
-    // Whoever reads the other end of a pipe sees each line as it happens.
-    std::fflush(stdout);
-    // With several exchanges a change line names its exchange.
-    const bool several = names.size() > 1;
-    for (uint32_t seen = 0; !changes || seen < *changes;) {
-        Sleep(intervalMs);
-        std::vector<ExchangeReading> now = readWatched(names, counts);
-        for (size_t i = 0; i < names.size() && (!changes || seen < *changes); ++i) {
-            if (std::string change = describeChange(last[i], now[i]); !change.empty()) {
-                std::printf("%s  %s%s\n", clockTime().c_str(), several ? (names[i] + ": ").c_str() : "",
-                            change.c_str());
-                std::fflush(stdout);
-                ++seen;
-            }
-        }
-        last = std::move(now);
-    }
-}
-
-void addWatchCommand(CLI::App& app, Action& chosen) {
-    struct Arguments {
-        std::vector<std::string> names;
-        uint32_t intervalMs = 500;
-        std::optional<uint32_t> count;
-    };
-    auto args = std::make_shared<Arguments>();
-    CLI::App* command = addCommand(app, chosen, "watch",
-                                   "print a line whenever an exchange's data or status changes, until interrupted; "
-                                   "several NAMEs are read in one call each time",
-                                   [args] { watch(args->names, args->intervalMs, args->count); });
-    addExchangeNames(*command, args->names);
-    addUnsigned(*command, "--interval", args->intervalMs, "milliseconds between two readings (default 500)", 1,
-                3600000);
-    addUnsigned(*command, "--count", args->count, "stop after K changes", 1);
 }
 
 } // namespace

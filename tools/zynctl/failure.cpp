@@ -31,8 +31,12 @@ std::string resultMeaning(const char* function, int32_t code) {
     }
 }
 
+std::string refusalText(const char* function, int32_t code) {
+    return std::string(function) + ": " + std::to_string(code) + " " + resultMeaning(function, code);
+}
+
 LibraryFailure::LibraryFailure(const char* function, int32_t code)
-    : Failure(std::string(function) + ": " + std::to_string(code) + " " + resultMeaning(function, code)), code_(code) {}
+    : Failure(refusalText(function, code)), code_(code) {}
 
 void requireOk(const char* function, int32_t result) {
     if (result != ZYN_OK) throw LibraryFailure(function, result);

@@ -11,6 +11,8 @@ namespace zynctl {
 
 // What a result code of the library means, worded for the function that returned it.
 std::string resultMeaning(const char* function, int32_t code);
+// "ZYN_GetExchange: -21 the service is not running": the function, the code and its meaning.
+std::string refusalText(const char* function, int32_t code);
 
 class Failure : public std::runtime_error {
 public:
@@ -24,7 +26,7 @@ public:
     using Failure::Failure;
 };
 
-// "ZYN_GetExchange: -21 the service is not running"
+// A refusal of the library, in the words of refusalText.
 class LibraryFailure : public Failure {
 public:
     LibraryFailure(const char* function, int32_t code);
