@@ -283,15 +283,10 @@ TEST_F(ZynctlTest, SeveralExchangesAreReadAndWatchedTogether) {
 }
 
 TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
-    const std::string params = jsonOf("params --set MAX_EXCHANGE_SIZE=256 --set MULTICAST=224.0.7.1,224.0.7.2 --json");
+    const std::string params = jsonOf("params --set MAX_EXCHANGE_SIZE=256 --set MAX_STATIC_EXCHANGES=16 --set "
+                                      "MULTICAST=224.0.7.1,224.0.7.2 --json");
     EXPECT_TRUE(contains(params, "\"MAX_EXCHANGE_SIZE\": 256"));
     EXPECT_TRUE(contains(params, "\"224.0.7.2\""));
-    expectRefused("params --set MAX_EXCHANGE_SIZE=2000",
-                  "ZYN_SetServiceConfigParams: -11 a parameter is outside its bounds");
-    // An address that would not read back as itself.
-    expectRefused("params --set MULTICAST=224.0.7.01",
-                  "ZYN_SetServiceConfigParams: -11 a parameter is outside its bounds");
-    EXPECT_TRUE(contains(jsonOf("params --json"), "\"224.0.7.2\""));
 
     // Fixed-layout pages are MAX_EXCHANGE_SIZE = 256 bytes apart: 224 of them hold data.
     EXPECT_EQ(zynctl("add 4 256 1 NODE4 GROUP").exitCode, 0u);
@@ -307,6 +302,35 @@ TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
     EXPECT_EQ(zynctl("change exchange_3@NODE3 --size 32").exitCode, 0u);
     expectRefused("change exchange_9@NODE9 --size 32",
                   "ZYN_ChangeStaticExchangeParams: no exchange exchange_9@NODE9 in the loaded configuration");
+    // A -11 names the first field outside its bounds, in the library's order, and its limit.
+    struct OutOfBounds {
+        std::string arguments;
+        const char* function;
+        std::string field;
+    };
+    const std::vector<OutOfBounds> rows = {
+        {"params --set MAX_EXCHANGE_SIZE=2000", "ZYN_SetServiceConfigParams",
+         "MAX_EXCHANGE_SIZE 2000 is not within 1 to 1400"},
+        // An address that would not read back as itself.
+        {"params --set MULTICAST=224.0.7.01", "ZYN_SetServiceConfigParams",
+         "MULTICAST 224.0.7.01 is not one of 224.0.7.1 to 224.0.7.32 (plain decimal)"},
+        {"params --set MAX_DYNAMIC_EXCHANGES=0 --set MAX_STATIC_EXCHANGES=0", "ZYN_SetServiceConfigParams",
+         "MAX_STATIC_EXCHANGES 0 is not within 1 to 1073741823"},
+        {"params --set MAX_DYNAMIC_EXCHANGES=0", "ZYN_SetServiceConfigParams", "MAX_DYNAMIC_EXCHANGES must not be 0"},
+        {"params --set EXCH_MAP=2", "ZYN_SetServiceConfigParams", "EXCH_MAP 2 is neither 0 nor 1"},
+        {"add 17 8 1 NODE5 GROUP", "ZYN_AddStaticExchange",
+         "exchangeNumber 17 is not within 1 to 16 (MAX_STATIC_EXCHANGES)"},
+        {"add 5 257 1 NODE5 GROUP", "ZYN_AddStaticExchange", "size 257 is not within 1 to 256 (MAX_EXCHANGE_SIZE)"},
+        {"change exchange_3@NODE3 --third 0x40000000", "ZYN_ChangeStaticExchangeParams",
+         "thirdNumber 1073741824 is not within 1 to 1073741823"},
+        {"change exchange_3@NODE3 --option P=5533", "ZYN_ChangeStaticExchangeParams",
+         "pValue 5533 is neither 0 nor within 5500 to 5532"},
+    };
+    for (const OutOfBounds& row : rows)
+        expectRefused(row.arguments,
+                      std::string(row.function) + ": -11 a parameter is outside its bounds: " + row.field);
+    EXPECT_TRUE(contains(jsonOf("params --json"), "\"224.0.7.2\""));
+
     const std::string shown = jsonOf("show exchange_3@NODE3 --json");
     EXPECT_TRUE(contains(shown, "\"size\": 32"));
     EXPECT_TRUE(contains(shown, "\"flags\": \"MT\""));
