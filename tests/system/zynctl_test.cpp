@@ -176,11 +176,16 @@ TEST_F(ZynctlTest, WithTheServiceRunningDataGoesInAndComesOut) {
     EXPECT_TRUE(contains(status.out, "plain names"));
 
     EXPECT_EQ(zynctl("put exchange_1@NODE1 --offset 4 --hex 68656c6c6f").exitCode, 0u);
+    // A header word alone, without data and from an empty pipe: the other word stays as it is.
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 --word3 5").out,
+              "exchange_1@NODE1: wrote 0 bytes at offset 0, header word 3 = 0x00000005\n");
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 - --word4 0x66").exitCode, 0u);
     // Data byte k of the service's pattern for exchange number 1 is 31 + k.
     // One name, one line: the object of 1.1.0 with its result.
     const std::vector<std::string> read = jsonLinesOf("get exchange_1@NODE1 --count 12 --json");
     ASSERT_EQ(read.size(), 1u);
     EXPECT_TRUE(contains(read[0], "\"count\": 12, "));
+    EXPECT_TRUE(contains(read[0], ", 100, 5, 102, "));
     EXPECT_TRUE(contains(read[0], "\"data\": \"1f20212268656c6c6f28292a\", \"result\": 3}"));
     EXPECT_EQ(zynctl("get exchange_1@NODE1 --offset 4 --count 5 --raw").out, "hello");
 

@@ -136,6 +136,14 @@ void addGetCommand(CLI::App& app, Action& chosen) {
         ->description("print one JSON object per exchange, one per line (JSON Lines)");
 }
 
+// ", header word 3 = 0x00000005" for each word a put stores.
+std::string wordsText(const WriterWords& words) {
+    std::string text;
+    if (words.word3) text += ", header word 3 = " + hexWord(*words.word3);
+    if (words.word4) text += ", header word 4 = " + hexWord(*words.word4);
+    return text;
+}
+
 void addPutCommand(CLI::App& app, Action& chosen) {
     struct Arguments {
         std::string name;
@@ -147,24 +155,30 @@ void addPutCommand(CLI::App& app, Action& chosen) {
     };
     auto args = std::make_shared<Arguments>();
     auto run = [args] {
-        const std::vector<uint8_t> data = args->hex    ? *args->hex
-                                          : args->file ? readFile(*args->file)
-                                                       : readStandardInput();
-        // A write of nothing would succeed and change only the header words: a mistake, most
-        // likely an empty file or pipe.
-        if (data.empty())
+        const std::vector<uint8_t> data = args->hex             ? *args->hex
+                                          : args->file          ? readFile(*args->file)
+                                          : args->standardInput ? readStandardInput()
+                                                                : std::vector<uint8_t>{};
+        // A write of no bytes stores only the header words: what --word3 and --word4 ask for, and
+        // without them a mistake, most likely an empty file or pipe.
+        if (data.empty() && !args->words.any())
             throw UsageFailure("put: " + (args->file ? *args->file : std::string("standard input")) +
-                               " holds no bytes: nothing to write");
+                               " holds no bytes: nothing to write (--word3 or --word4 stores header words alone)");
         writeExchange(args->name, args->offset, data, args->words);
-        std::printf("%s: wrote %s bytes at offset %u\n", args->name.c_str(), std::to_string(data.size()).c_str(),
-                    static_cast<unsigned>(args->offset));
+        std::printf("%s: wrote %s bytes at offset %u%s\n", args->name.c_str(), std::to_string(data.size()).c_str(),
+                    static_cast<unsigned>(args->offset), wordsText(args->words).c_str());
     };
     auto check = [args] {
         const int sources = (args->hex ? 1 : 0) + (args->file ? 1 : 0) + (args->standardInput ? 1 : 0);
-        if (sources != 1) throw CLI::ValidationError("put", "give the data in one way: --hex HEX, --file F or -");
-        if (args->hex && args->hex->empty()) throw CLI::ValidationError("--hex", "gives no bytes: nothing to write");
+        if (sources > 1 || (sources == 0 && !args->words.any()))
+            throw CLI::ValidationError("put", "give the data in one way: --hex HEX, --file F or -; or give only "
+                                              "--word3 or --word4 to store header words alone");
+        if (args->hex && args->hex->empty() && !args->words.any())
+            throw CLI::ValidationError("--hex", "gives no bytes: nothing to write");
     };
-    CLI::App* put = addCommand(app, chosen, "put", "write data into an exchange", run, check);
+    CLI::App* put =
+        addCommand(app, chosen, "put",
+                   "write data into an exchange, or with --word3 and --word4 alone only header words", run, check);
     addExchangeName(*put, args->name);
     put->add_option_function<std::string>(
            "SOURCE",

@@ -54,6 +54,8 @@ std::vector<BatchReading> readEach(const std::vector<ExchangeRange>& ranges);
 struct WriterWords {
     std::optional<uint32_t> word3;
     std::optional<uint32_t> word4;
+
+    bool any() const { return word3 || word4; }
 };
 
 // Writes `data` from `offset`; the header words not given keep the values the page has now.
