@@ -46,6 +46,29 @@ std::string jsonOf(const std::string& arguments) {
     return run.out;
 }
 
+// What get and watch print with --json (JSON Lines): one JSON document on each line.
+std::vector<std::string> jsonLines(const std::string& out) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < out.size(); start = end + 1) {
+        end = out.find('\n', start);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "the last line has no line end: " << out.substr(start);
+            end = out.size();
+        }
+        lines.push_back(out.substr(start, end - start));
+        EXPECT_TRUE(isJsonDocument(lines.back())) << lines.back();
+    }
+    return lines;
+}
+
+// The same for JSON Lines.
+std::vector<std::string> jsonLinesOf(const std::string& arguments) {
+    const ConsoleRun run = zynctl(arguments);
+    EXPECT_EQ(run.exitCode, 0u) << arguments << "\n" << run.err;
+    EXPECT_EQ(run.err, "") << arguments;
+    return jsonLines(run.out);
+}
+
 // Refused by the library: exit status 1, nothing on stdout, and the one line on stderr.
 void expectRefused(const std::string& arguments, const std::string& line) {
     const ConsoleRun run = zynctl(arguments);
@@ -153,10 +176,17 @@ TEST_F(ZynctlTest, WithTheServiceRunningDataGoesInAndComesOut) {
     EXPECT_TRUE(contains(status.out, "plain names"));
 
     EXPECT_EQ(zynctl("put exchange_1@NODE1 --offset 4 --hex 68656c6c6f").exitCode, 0u);
+    // A header word alone, without data and from an empty pipe: the other word stays as it is.
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 --word3 5").out,
+              "exchange_1@NODE1: wrote 0 bytes at offset 0, header word 3 = 0x00000005\n");
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 - --word4 0x66").exitCode, 0u);
     // Data byte k of the service's pattern for exchange number 1 is 31 + k.
-    const std::string read = jsonOf("get exchange_1@NODE1 --count 12 --json");
-    EXPECT_TRUE(contains(read, "\"count\": 12"));
-    EXPECT_TRUE(contains(read, "\"data\": \"1f20212268656c6c6f28292a\""));
+    // One name, one line: the object of 1.1.0 with its result.
+    const std::vector<std::string> read = jsonLinesOf("get exchange_1@NODE1 --count 12 --json");
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_TRUE(contains(read[0], "\"count\": 12, "));
+    EXPECT_TRUE(contains(read[0], ", 100, 5, 102, "));
+    EXPECT_TRUE(contains(read[0], "\"data\": \"1f20212268656c6c6f28292a\", \"result\": 3}"));
     EXPECT_EQ(zynctl("get exchange_1@NODE1 --offset 4 --count 5 --raw").out, "hello");
 
     EXPECT_EQ(zynctl("put exchange_1@NODE1 -", "AB").exitCode, 0u);
@@ -191,16 +221,43 @@ TEST_F(ZynctlTest, WatchPrintsTheChangeThatAnotherWriterMakes) {
     EXPECT_EQ(watch.wait(), 0u);
 }
 
-// Several names: one line or one array element each, in the order given; an exchange the
-// library refuses has its own line, and the command then ends as a refusal.
+// The service stops and comes back while zynctl watches: the refusal has its line, the watch
+// goes on to the change it waits for, and its exit status tells that rounds were refused.
+TEST_F(ZynctlTest, WatchGoesOnThroughARestartOfTheService) {
+    writeIni(kFixedLayoutIni);
+    ReferenceService& service = installService();
+    service.start();
+    ChildProcess watch(kZynctl, "watch exchange_1@NODE1 --interval 50 --count 1");
+    ASSERT_TRUE(contains(watch.readLine(), "exchange_1@NODE1: 100 bytes"));
+    service.stop();
+    EXPECT_TRUE(contains(watch.readLine(), "  ZYN_GetExchange: -21 the service is not running"));
+    service.start();
+    EXPECT_TRUE(contains(watch.readLine(), "  readable: 100 bytes"));
+    EXPECT_EQ(zynctl("put exchange_1@NODE1 --offset 2 --hex 0102").exitCode, 0u);
+    EXPECT_TRUE(contains(watch.readLine(), "bytes 2-3: 01 02"));
+    EXPECT_EQ(watch.wait(), kExitFailure);
+}
+
+// Several names: one line or one JSON line each, in the order given; an exchange the library
+// refuses has its own line, and the command then ends as a refusal.
 TEST_F(ZynctlTest, SeveralExchangesAreReadAndWatchedTogether) {
     writeIni(kFixedLayoutIni);
     installService().start();
-    const std::string both = jsonOf("get exchange_2@NODE2 exchange_1@NODE1 --count 2 --json");
-    EXPECT_TRUE(startsWith(both, "["));
+    const std::vector<std::string> both = jsonLinesOf("get exchange_2@NODE2 exchange_1@NODE1 --count 2 --json");
+    ASSERT_EQ(both.size(), 2u);
     // Data byte k of exchange number n is n x 31 + k.
-    EXPECT_LT(both.find("\"data\": \"3e3f\""), both.find("\"data\": \"1f20\""));
-    EXPECT_TRUE(contains(both, "\"result\": 3"));
+    EXPECT_TRUE(contains(both[0], "\"data\": \"3e3f\", \"result\": 3"));
+    EXPECT_TRUE(contains(both[1], "\"data\": \"1f20\", \"result\": 3"));
+    for (const char* names : {"exchange_9@NODE9", "exchange_1@NODE1 exchange_9@NODE9"}) {
+        const ConsoleRun refused = zynctl(std::string("get ") + names + " --json");
+        EXPECT_EQ(refused.exitCode, kExitFailure) << names;
+        const std::vector<std::string> lines = jsonLines(refused.out);
+        ASSERT_FALSE(lines.empty()) << names;
+        EXPECT_TRUE(contains(lines.back(),
+                             "{\"name\": \"exchange_9@NODE9\", \"offset\": 0, \"result\": -18, \"error\": \"not found"))
+            << names;
+        EXPECT_TRUE(contains(refused.err, ": -18 not found")) << names;
+    }
 
     const ConsoleRun mixed = zynctl("get exchange_1@NODE1 exchange_9@NODE9 exchange_2@NODE2 --offset 1 --count 2");
     EXPECT_EQ(mixed.exitCode, kExitFailure);
@@ -216,18 +273,25 @@ TEST_F(ZynctlTest, SeveralExchangesAreReadAndWatchedTogether) {
     EXPECT_EQ(zynctl("put exchange_2@NODE2 --offset 6 --hex 0102").exitCode, 0u);
     EXPECT_TRUE(contains(watch.readLine(), "exchange_2@NODE2: bytes 6-7: 01 02"));
     EXPECT_EQ(watch.wait(), 0u);
+
+    ChildProcess watchJson(kZynctl, "watch exchange_1@NODE1 exchange_2@NODE2 --interval 50 --count 1 --json");
+    const std::string first = watchJson.readLine();
+    EXPECT_TRUE(contains(first, "{\"name\": \"exchange_1@NODE1\", "));
+    EXPECT_TRUE(contains(first, "\"result\": 3, \"round\": 1, \"time\": \""));
+    EXPECT_EQ(zynctl("put exchange_2@NODE2 --offset 6 --hex 0304").exitCode, 0u);
+    // The first line's partner, then both exchanges in every round up to the one with the change.
+    const std::vector<std::string> rest = jsonLines(watchJson.readToEnd());
+    ASSERT_EQ(rest.size() % 2, 1u);
+    EXPECT_TRUE(contains(rest.front(), "{\"name\": \"exchange_2@NODE2\", "));
+    EXPECT_TRUE(contains(rest.back(), "0304\", \"result\": 3, \"round\": " + std::to_string(rest.size() / 2 + 1)));
+    EXPECT_EQ(watchJson.wait(), 0u);
 }
 
 TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
-    const std::string params = jsonOf("params --set MAX_EXCHANGE_SIZE=256 --set MULTICAST=224.0.7.1,224.0.7.2 --json");
+    const std::string params = jsonOf("params --set MAX_EXCHANGE_SIZE=256 --set MAX_STATIC_EXCHANGES=16 --set "
+                                      "MULTICAST=224.0.7.1,224.0.7.2 --json");
     EXPECT_TRUE(contains(params, "\"MAX_EXCHANGE_SIZE\": 256"));
     EXPECT_TRUE(contains(params, "\"224.0.7.2\""));
-    expectRefused("params --set MAX_EXCHANGE_SIZE=2000",
-                  "ZYN_SetServiceConfigParams: -11 a parameter is outside its bounds");
-    // An address that would not read back as itself.
-    expectRefused("params --set MULTICAST=224.0.7.01",
-                  "ZYN_SetServiceConfigParams: -11 a parameter is outside its bounds");
-    EXPECT_TRUE(contains(jsonOf("params --json"), "\"224.0.7.2\""));
 
     // Fixed-layout pages are MAX_EXCHANGE_SIZE = 256 bytes apart: 224 of them hold data.
     EXPECT_EQ(zynctl("add 4 256 1 NODE4 GROUP").exitCode, 0u);
@@ -243,6 +307,35 @@ TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
     EXPECT_EQ(zynctl("change exchange_3@NODE3 --size 32").exitCode, 0u);
     expectRefused("change exchange_9@NODE9 --size 32",
                   "ZYN_ChangeStaticExchangeParams: no exchange exchange_9@NODE9 in the loaded configuration");
+    // A -11 names the first field outside its bounds, in the library's order, and its limit.
+    struct OutOfBounds {
+        std::string arguments;
+        const char* function;
+        std::string field;
+    };
+    const std::vector<OutOfBounds> rows = {
+        {"params --set MAX_EXCHANGE_SIZE=2000", "ZYN_SetServiceConfigParams",
+         "MAX_EXCHANGE_SIZE 2000 is not within 1 to 1400"},
+        // An address that would not read back as itself.
+        {"params --set MULTICAST=224.0.7.01", "ZYN_SetServiceConfigParams",
+         "MULTICAST 224.0.7.01 is not one of 224.0.7.1 to 224.0.7.32 (plain decimal)"},
+        {"params --set MAX_DYNAMIC_EXCHANGES=0 --set MAX_STATIC_EXCHANGES=0", "ZYN_SetServiceConfigParams",
+         "MAX_STATIC_EXCHANGES 0 is not within 1 to 1073741823"},
+        {"params --set MAX_DYNAMIC_EXCHANGES=0", "ZYN_SetServiceConfigParams", "MAX_DYNAMIC_EXCHANGES must not be 0"},
+        {"params --set EXCH_MAP=2", "ZYN_SetServiceConfigParams", "EXCH_MAP 2 is neither 0 nor 1"},
+        {"add 17 8 1 NODE5 GROUP", "ZYN_AddStaticExchange",
+         "exchangeNumber 17 is not within 1 to 16 (MAX_STATIC_EXCHANGES)"},
+        {"add 5 257 1 NODE5 GROUP", "ZYN_AddStaticExchange", "size 257 is not within 1 to 256 (MAX_EXCHANGE_SIZE)"},
+        {"change exchange_3@NODE3 --third 0x40000000", "ZYN_ChangeStaticExchangeParams",
+         "thirdNumber 1073741824 is not within 1 to 1073741823"},
+        {"change exchange_3@NODE3 --option P=5533", "ZYN_ChangeStaticExchangeParams",
+         "pValue 5533 is neither 0 nor within 5500 to 5532"},
+    };
+    for (const OutOfBounds& row : rows)
+        expectRefused(row.arguments,
+                      std::string(row.function) + ": -11 a parameter is outside its bounds: " + row.field);
+    EXPECT_TRUE(contains(jsonOf("params --json"), "\"224.0.7.2\""));
+
     const std::string shown = jsonOf("show exchange_3@NODE3 --json");
     EXPECT_TRUE(contains(shown, "\"size\": 32"));
     EXPECT_TRUE(contains(shown, "\"flags\": \"MT\""));

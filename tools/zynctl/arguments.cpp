@@ -1,6 +1,7 @@
 // arguments.cpp - parsing numbers, hex strings and texts of the command line.
 #include "arguments.h"
 
+#include "documented_bounds.h"
 #include "trvzyn32.h"
 
 namespace zynctl {
@@ -87,13 +88,7 @@ std::vector<uint8_t> checkedHexBytes(const std::string& name, const std::string&
 }
 
 std::string checkedFieldText(const std::string& name, const std::string& text) {
-    if (text.empty()) reject(name, "must not be empty");
-    if (text.size() >= ZYN_TEXT_FIELD_SIZE)
-        reject(name, "'" + text + "' is longer than the " + std::to_string(ZYN_TEXT_FIELD_SIZE - 1) +
-                         " characters the record holds");
-    // zyn.ini separates a definition line's fields by blanks and tabs, and its options by commas.
-    if (text.find_first_of(" \t,\r\n") != std::string::npos)
-        reject(name, "'" + text + "' must not hold a blank, tab or comma");
+    if (std::optional<std::string> fault = fieldTextFault(text)) reject(name, *fault);
     return text;
 }
 

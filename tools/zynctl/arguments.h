@@ -24,8 +24,7 @@ uint32_t checkedUnsigned(const std::string& name, const std::string& text, uint3
 int32_t checkedSigned(const std::string& name, const std::string& text);
 // Pairs of hex digits, nothing between them.
 std::vector<uint8_t> checkedHexBytes(const std::string& name, const std::string& text);
-// A text for one of ExchangeDef's text fields: it must fit with its terminator and, as it is
-// written into a zyn.ini definition line, be one non-empty token of that line.
+// A text for one of ExchangeDef's text fields, as fieldTextFault (documented_bounds.h) allows.
 std::string checkedFieldText(const std::string& name, const std::string& text);
 // An exchange name, "exchange_<id>@<producer>": it must fit ExchangeAccess's 100 bytes.
 std::string checkedExchangeName(const std::string& text);

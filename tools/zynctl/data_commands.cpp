@@ -1,6 +1,4 @@
-// data_commands.cpp - an exchange's live data: `get`, `put` and `watch`.
-#include <windows.h>
-
+// data_commands.cpp - an exchange's live data: `get` and `put`, and `watch` from its own file.
 #include <fcntl.h>
 #include <io.h>
 
@@ -18,13 +16,13 @@
 #include "exchange_io.h"
 #include "failure.h"
 #include "json.h"
+#include "reading_format.h"
 #include "text_output.h"
+#include "watch_command.h"
 
 namespace zynctl {
 
 namespace {
-
-std::string statusText(bool clear) { return clear ? "clear" : "set"; }
 
 void printReading(const std::string& name, uint32_t offset, const ExchangeReading& reading) {
     std::printf("%s: %s bytes from offset %u, status %s\n", name.c_str(), std::to_string(reading.data.size()).c_str(),
@@ -34,20 +32,6 @@ void printReading(const std::string& name, uint32_t offset, const ExchangeReadin
         words += " " + hexWord(word);
     std::printf("header:%s\n", words.c_str());
     printHexDump(reading.data.data(), reading.data.size(), offset);
-}
-
-Json::Object readingJson(const std::string& name, uint32_t offset, const ExchangeReading& reading) {
-    Json::Array words;
-    for (uint32_t word : headerWords(reading.header))
-        words.emplace_back(word);
-    return {
-        {"name", name},
-        {"offset", offset},
-        {"count", reading.data.size()},
-        {"statusClear", reading.statusClear},
-        {"header", std::move(words)},
-        {"data", hexString(reading.data.data(), reading.data.size())},
-    };
 }
 
 // Binary mode, or the C runtime would turn every 0x0a into 0x0d 0x0a on the way out.
@@ -85,10 +69,10 @@ std::vector<uint8_t> readStandardInput() {
 }
 
 // One line for an exchange of several: its data in hex, or why the library refused it.
-void printBatchLine(const std::string& name, uint32_t offset, const BatchReading& entry) {
+void printBatchLine(const std::string& name, uint32_t offset, const BatchReading& entry, const char* function) {
     if (entry.result != ZYN_OK) {
         std::printf("%s: %d %s\n", name.c_str(), static_cast<int>(entry.result),
-                    resultMeaning("ZYN_GetExchanges", entry.result).c_str());
+                    resultMeaning(function, entry.result).c_str());
         return;
     }
     const ExchangeReading& reading = entry.reading;
@@ -97,32 +81,24 @@ void printBatchLine(const std::string& name, uint32_t offset, const BatchReading
                 statusText(reading.statusClear).c_str(), hexString(reading.data.data(), reading.data.size()).c_str());
 }
 
-Json batchEntryJson(const std::string& name, uint32_t offset, const BatchReading& entry) {
-    Json::Object object = entry.result == ZYN_OK ? readingJson(name, offset, entry.reading)
-                                                 : Json::Object{{"name", name}, {"offset", offset}};
-    object.emplace_back("result", entry.result);
-    if (entry.result != ZYN_OK) object.emplace_back("error", resultMeaning("ZYN_GetExchanges", entry.result));
-    return object;
-}
-
-// Several exchanges in one ZYN_GetExchanges call: every line (or array element) is printed, and a
-// failed entry then ends the command as a refusal of the library would.
-void getSeveral(const std::vector<std::string>& names, uint32_t offset, std::optional<uint32_t> count, bool json) {
+// Every exchange in one call: a line each, in text or, with `json`, one JSON object per line
+// (JSON Lines), so that one name and several give the same shape. A failed entry has its line
+// too, and then ends the command as a refusal of the library would.
+void getEach(const std::vector<std::string>& names, uint32_t offset, std::optional<uint32_t> count, bool json) {
     std::vector<ExchangeRange> ranges;
     for (const std::string& name : names)
         ranges.push_back({name, offset, count});
-    const std::vector<BatchReading> entries = readExchanges(ranges);
-    Json::Array documents;
+    const char* function = readFunction(ranges.size());
+    const std::vector<BatchReading> entries = readEach(ranges);
     int32_t firstFailure = ZYN_OK;
     for (size_t i = 0; i < names.size(); ++i) {
         if (json)
-            documents.push_back(batchEntryJson(names[i], offset, entries[i]));
+            printJsonLine(readingJson(names[i], offset, entries[i], function));
         else
-            printBatchLine(names[i], offset, entries[i]);
+            printBatchLine(names[i], offset, entries[i], function);
         if (firstFailure == ZYN_OK) firstFailure = entries[i].result;
     }
-    if (json) printJson(std::move(documents));
-    requireOk("ZYN_GetExchanges", firstFailure);
+    requireOk(function, firstFailure);
 }
 
 void addGetCommand(CLI::App& app, Action& chosen) {
@@ -135,31 +111,37 @@ void addGetCommand(CLI::App& app, Action& chosen) {
     };
     auto args = std::make_shared<Arguments>();
     auto run = [args] {
-        if (args->names.size() > 1) {
-            getSeveral(args->names, args->offset, args->count, args->json);
-            return;
-        }
         const std::string& name = args->names.front();
-        const ExchangeReading reading = readExchange(name, args->offset, args->count);
         if (args->raw)
-            writeRaw(reading.data);
-        else if (args->json)
-            printJson(readingJson(name, args->offset, reading));
+            writeRaw(readExchange(name, args->offset, args->count).data);
+        else if (args->names.size() == 1 && !args->json)
+            printReading(name, args->offset, readExchange(name, args->offset, args->count));
         else
-            printReading(name, args->offset, reading);
+            getEach(args->names, args->offset, args->count, args->json);
     };
     auto check = [args] {
         if (args->raw && args->names.size() > 1) throw CLI::ValidationError("--raw", "takes a single NAME");
     };
     CLI::App* get = addCommand(app, chosen, "get",
                                "read exchanges' data with their status and 32-byte page header; several NAMEs are "
-                               "read in one call, one line each",
+                               "read in one call, one line each; --json prints one JSON object per line and "
+                               "exchange",
                                run, check);
     addExchangeNames(*get, args->names);
     addUnsigned(*get, "--offset", args->offset, "first data byte (default 0)");
     addUnsigned(*get, "--count", args->count, "bytes to read (default: to the end of the data)");
     CLI::Option* raw = get->add_flag("--raw", args->raw, "write only the data bytes to stdout, for pipes (one NAME)");
-    addJsonFlag(*get, args->json)->excludes(raw);
+    addJsonFlag(*get, args->json)
+        ->excludes(raw)
+        ->description("print one JSON object per exchange, one per line (JSON Lines)");
+}
+
+// ", header word 3 = 0x00000005" for each word a put stores.
+std::string wordsText(const WriterWords& words) {
+    std::string text;
+    if (words.word3) text += ", header word 3 = " + hexWord(*words.word3);
+    if (words.word4) text += ", header word 4 = " + hexWord(*words.word4);
+    return text;
 }
 
 void addPutCommand(CLI::App& app, Action& chosen) {
@@ -173,24 +155,30 @@ void addPutCommand(CLI::App& app, Action& chosen) {
     };
     auto args = std::make_shared<Arguments>();
     auto run = [args] {
-        const std::vector<uint8_t> data = args->hex    ? *args->hex
-                                          : args->file ? readFile(*args->file)
-                                                       : readStandardInput();
-        // A write of nothing would succeed and change only the header words: a mistake, most
-        // likely an empty file or pipe.
-        if (data.empty())
+        const std::vector<uint8_t> data = args->hex             ? *args->hex
+                                          : args->file          ? readFile(*args->file)
+                                          : args->standardInput ? readStandardInput()
+                                                                : std::vector<uint8_t>{};
+        // A write of no bytes stores only the header words: what --word3 and --word4 ask for, and
+        // without them a mistake, most likely an empty file or pipe.
+        if (data.empty() && !args->words.any())
             throw UsageFailure("put: " + (args->file ? *args->file : std::string("standard input")) +
-                               " holds no bytes: nothing to write");
+                               " holds no bytes: nothing to write (--word3 or --word4 stores header words alone)");
         writeExchange(args->name, args->offset, data, args->words);
-        std::printf("%s: wrote %s bytes at offset %u\n", args->name.c_str(), std::to_string(data.size()).c_str(),
-                    static_cast<unsigned>(args->offset));
+        std::printf("%s: wrote %s bytes at offset %u%s\n", args->name.c_str(), std::to_string(data.size()).c_str(),
+                    static_cast<unsigned>(args->offset), wordsText(args->words).c_str());
     };
     auto check = [args] {
         const int sources = (args->hex ? 1 : 0) + (args->file ? 1 : 0) + (args->standardInput ? 1 : 0);
-        if (sources != 1) throw CLI::ValidationError("put", "give the data in one way: --hex HEX, --file F or -");
-        if (args->hex && args->hex->empty()) throw CLI::ValidationError("--hex", "gives no bytes: nothing to write");
+        if (sources > 1 || (sources == 0 && !args->words.any()))
+            throw CLI::ValidationError("put", "give the data in one way: --hex HEX, --file F or -; or give only "
+                                              "--word3 or --word4 to store header words alone");
+        if (args->hex && args->hex->empty() && !args->words.any())
+            throw CLI::ValidationError("--hex", "gives no bytes: nothing to write");
     };
-    CLI::App* put = addCommand(app, chosen, "put", "write data into an exchange", run, check);
+    CLI::App* put =
+        addCommand(app, chosen, "put",
+                   "write data into an exchange, or with --word3 and --word4 alone only header words", run, check);
     addExchangeName(*put, args->name);
     put->add_option_function<std::string>(
            "SOURCE",
@@ -207,98 +195,6 @@ void addPutCommand(CLI::App& app, Action& chosen) {
         ->type_name("F");
     addUnsigned(*put, "--word3", args->words.word3, "page header bytes 12-15 to store (default: kept as they are)");
     addUnsigned(*put, "--word4", args->words.word4, "page header bytes 16-19 to store (default: kept as they are)");
-}
-
-// "12:00:01.250"
-std::string clockTime() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    return text;
-}
-
-// What changed from one reading to the next; empty when nothing did.
-std::string describeChange(const ExchangeReading& before, const ExchangeReading& after) {
-    std::string change;
-    if (before.statusClear != after.statusClear)
-        change = "status " + statusText(before.statusClear) + " -> " + statusText(after.statusClear);
-    size_t first = 0;
-    while (first < after.data.size() && before.data[first] == after.data[first])
-        ++first;
-    if (first < after.data.size()) {
-        size_t last = after.data.size() - 1;
-        while (before.data[last] == after.data[last])
-            --last;
-        const std::string where = first == last ? "byte " + std::to_string(first)
-                                                : "bytes " + std::to_string(first) + "-" + std::to_string(last);
-        change += (change.empty() ? "" : "; ") + where + ": " + hexBytes(after.data.data() + first, last - first + 1);
-    }
-    return change;
-}
-
-// The current data of every watched exchange: one ZYN_GetExchange for one name, one
-// ZYN_GetExchanges for several. `counts` are the sizes of the first reading, or none before it.
-std::vector<ExchangeReading> readWatched(const std::vector<std::string>& names,
-                                         const std::vector<std::optional<uint32_t>>& counts) {
-    if (names.size() == 1) return {readExchange(names.front(), 0, counts.front())};
-    std::vector<ExchangeRange> ranges;
-    for (size_t i = 0; i < names.size(); ++i)
-        ranges.push_back({names[i], 0, counts[i]});
-    std::vector<ExchangeReading> readings;
-    std::vector<BatchReading> entries = readExchanges(ranges);
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (entries[i].result != ZYN_OK)
-            throw Failure("ZYN_GetExchanges: " + names[i] + ": " + std::to_string(entries[i].result) + " " +
-                          resultMeaning("ZYN_GetExchanges", entries[i].result));
-        readings.push_back(std::move(entries[i].reading));
-    }
-    return readings;
-}
-
-void watch(const std::vector<std::string>& names, uint32_t intervalMs, std::optional<uint32_t> changes) {
-    std::vector<ExchangeReading> last = readWatched(names, std::vector<std::optional<uint32_t>>(names.size()));
-    std::vector<std::optional<uint32_t>> counts;
-    for (size_t i = 0; i < names.size(); ++i) {
-        counts.push_back(static_cast<uint32_t>(last[i].data.size()));
-        std::printf("%s  %s: %s bytes, status %s; watching every %u ms\n", clockTime().c_str(), names[i].c_str(),
-                    std::to_string(last[i].data.size()).c_str(), statusText(last[i].statusClear).c_str(),
-                    static_cast<unsigned>(intervalMs));
-    }
-    // Whoever reads the other end of a pipe sees each line as it happens.
-    std::fflush(stdout);
-    // With several exchanges a change line names its exchange.
-    const bool several = names.size() > 1;
-    for (uint32_t seen = 0; !changes || seen < *changes;) {
-        Sleep(intervalMs);
-        std::vector<ExchangeReading> now = readWatched(names, counts);
-        for (size_t i = 0; i < names.size() && (!changes || seen < *changes); ++i) {
-            if (std::string change = describeChange(last[i], now[i]); !change.empty()) {
-                std::printf("%s  %s%s\n", clockTime().c_str(), several ? (names[i] + ": ").c_str() : "",
-                            change.c_str());
-                std::fflush(stdout);
-                ++seen;
-            }
-        }
-        last = std::move(now);
-    }
-}
-
-void addWatchCommand(CLI::App& app, Action& chosen) {
-    struct Arguments {
-        std::vector<std::string> names;
-        uint32_t intervalMs = 500;
-        std::optional<uint32_t> count;
-    };
-    auto args = std::make_shared<Arguments>();
-    CLI::App* command = addCommand(app, chosen, "watch",
-                                   "print a line whenever an exchange's data or status changes, until interrupted; "
-                                   "several NAMEs are read in one call each time",
-                                   [args] { watch(args->names, args->intervalMs, args->count); });
-    addExchangeNames(*command, args->names);
-    addUnsigned(*command, "--interval", args->intervalMs, "milliseconds between two readings (default 500)", 1,
-                3600000);
-    addUnsigned(*command, "--count", args->count, "stop after K changes", 1);
 }
 
 } // namespace

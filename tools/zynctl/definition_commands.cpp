@@ -8,6 +8,7 @@
 #include "command.h"
 #include "configured_exchanges.h"
 #include "definition_options.h"
+#include "documented_bounds.h"
 #include "failure.h"
 #include "json.h"
 #include "record_format.h"
@@ -58,6 +59,16 @@ void copyText(char (&field)[ZYN_TEXT_FIELD_SIZE], const std::string& text) {
     // The argument check has kept the text within the field, terminator included.
     std::memset(field, 0, sizeof field);
     std::memcpy(field, text.data(), text.size());
+}
+
+// The result of an add or a change, a -11 naming the new definition's first field outside the
+// bounds, against the limits this process's library holds.
+void requireDefinitionOk(const char* function, int32_t result, const ExchangeDef& definition) {
+    requireOk(function, result, [&definition] {
+        ServiceConfigParams limits{};
+        ZYN_GetServiceConfigParams(&limits);
+        return definitionFault(definition, limits);
+    });
 }
 
 void addListCommand(CLI::App& app, Action& chosen) {
@@ -111,12 +122,12 @@ void addAddCommand(CLI::App& app, Action& chosen) {
         definition.flags = options.flags;
         definition.pValue = options.pValue;
         definition.exchangeId = options.exchangeId.value_or(args->number);
-        requireOk("ZYN_AddStaticExchange", ZYN_AddStaticExchange(definition));
+        requireDefinitionOk("ZYN_AddStaticExchange", ZYN_AddStaticExchange(definition), definition);
         std::printf("added %s\n", exchangeName(definition).c_str());
     });
     addSigned(*add, "NUMBER", args->number, "exchange number, 1 to MAX_STATIC_EXCHANGES")->required();
     addUnsigned(*add, "SIZE", args->size, "data bytes, 1 to MAX_EXCHANGE_SIZE")->required();
-    addSigned(*add, "THIRD", args->third, "third number, 1 to 1073741823")->required();
+    addSigned(*add, "THIRD", args->third, "third number, 1 to " + std::to_string(kMaxThirdNumber))->required();
     addFieldText(*add, "PRODUCER", args->producer, "producer node, at most 31 characters")->required();
     addFieldText(*add, "DESTINATION", args->destination, "destination, at most 31 characters")->required();
     addDefinitionOptions(*add, args->options, true);
@@ -155,7 +166,7 @@ void addChangeCommand(CLI::App& app, Action& chosen) {
             definition.flags = args->options->flags;
             definition.pValue = args->options->pValue;
         }
-        requireOk("ZYN_ChangeStaticExchangeParams", ZYN_ChangeStaticExchangeParams(definition));
+        requireDefinitionOk("ZYN_ChangeStaticExchangeParams", ZYN_ChangeStaticExchangeParams(definition), definition);
         std::printf("changed %s\n", exchangeName(definition).c_str());
     };
     auto check = [args] {

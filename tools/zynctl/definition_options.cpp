@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "arguments.h"
+#include "documented_bounds.h"
 
 namespace zynctl {
 
@@ -49,9 +50,10 @@ CLI::Option* addDefinitionOptions(CLI::App& command, std::optional<DefinitionOpt
     return command
         .add_option_function<std::vector<std::string>>(
             std::string("-o,") + kOptionName, parse,
-            idAllowed ? "option letters of the definition line: T, S, M, P=N (0 or 5500 to 5532), E=N (exchange id, "
-                        "default NUMBER); repeat or join with commas"
-                      : "the new option letters, replacing the old: T, S, M, P=N; repeat or join with commas")
+            idAllowed
+                ? "option letters of the definition line: T, S, M, P=N (0 or " + std::to_string(kMinPValue) + " to " +
+                      std::to_string(kMaxPValue) + "), E=N (exchange id, default NUMBER); repeat or join with commas"
+                : "the new option letters, replacing the old: T, S, M, P=N; repeat or join with commas")
         ->delimiter(',')
         ->type_name("LETTER");
 }

@@ -97,6 +97,19 @@ std::vector<BatchReading> readExchanges(const std::vector<ExchangeRange>& ranges
     return readings;
 }
 
+const char* readFunction(size_t count) { return count == 1 ? "ZYN_GetExchange" : "ZYN_GetExchanges"; }
+
+std::vector<BatchReading> readEach(const std::vector<ExchangeRange>& ranges) {
+    if (ranges.size() != 1) return readExchanges(ranges);
+    const ExchangeRange& range = ranges.front();
+    try {
+        return {{ZYN_OK, readExchange(range.name, range.offset, range.count)}};
+    } catch (const LibraryFailure& refused) {
+        if (refused.code() == ZYN_E_NOT_INSTALLED || refused.code() == ZYN_E_NOT_RUNNING) throw;
+        return {{refused.code(), {}}};
+    }
+}
+
 void writeExchange(const std::string& name, uint32_t offset, const std::vector<uint8_t>& data, WriterWords words) {
     // The library stores header bytes 12 to 19 on every write, so words the caller leaves
     // alone are first read from the page, or the write would clear them.

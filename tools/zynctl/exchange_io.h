@@ -41,10 +41,21 @@ struct BatchReading {
 // is not installed or not running) is a LibraryFailure; the entries' own failures are results.
 std::vector<BatchReading> readExchanges(const std::vector<ExchangeRange>& ranges);
 
+// The function readEach calls for `count` ranges: "ZYN_GetExchange" for one, "ZYN_GetExchanges"
+// for several.
+const char* readFunction(size_t count);
+
+// Reads every range with the function readFunction names, so that one name costs what it cost
+// before batches existed. As for readExchanges, a refused status test is a LibraryFailure (of
+// that function), and every other failure is the entry's result.
+std::vector<BatchReading> readEach(const std::vector<ExchangeRange>& ranges);
+
 // Header words 3 and 4 (bytes 12 to 19), which ZYN_PutExchange writes along with the data.
 struct WriterWords {
     std::optional<uint32_t> word3;
     std::optional<uint32_t> word4;
+
+    bool any() const { return word3 || word4; }
 };
 
 // Writes `data` from `offset`; the header words not given keep the values the page has now.

@@ -31,11 +31,20 @@ std::string resultMeaning(const char* function, int32_t code) {
     }
 }
 
-LibraryFailure::LibraryFailure(const char* function, int32_t code)
-    : Failure(std::string(function) + ": " + std::to_string(code) + " " + resultMeaning(function, code)), code_(code) {}
+std::string refusalText(const char* function, int32_t code) {
+    return std::string(function) + ": " + std::to_string(code) + " " + resultMeaning(function, code);
+}
+
+LibraryFailure::LibraryFailure(const char* function, int32_t code, const std::optional<std::string>& detail)
+    : Failure(refusalText(function, code) + (detail ? ": " + *detail : "")), code_(code) {}
 
 void requireOk(const char* function, int32_t result) {
     if (result != ZYN_OK) throw LibraryFailure(function, result);
+}
+
+void requireOk(const char* function, int32_t result, const std::function<std::optional<std::string>()>& outOfBounds) {
+    if (result == ZYN_E_PARAMETER) throw LibraryFailure(function, result, outOfBounds());
+    requireOk(function, result);
 }
 
 } // namespace zynctl

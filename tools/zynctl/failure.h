@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -11,6 +13,8 @@ namespace zynctl {
 
 // What a result code of the library means, worded for the function that returned it.
 std::string resultMeaning(const char* function, int32_t code);
+// "ZYN_GetExchange: -21 the service is not running": the function, the code and its meaning.
+std::string refusalText(const char* function, int32_t code);
 
 class Failure : public std::runtime_error {
 public:
@@ -24,10 +28,11 @@ public:
     using Failure::Failure;
 };
 
-// "ZYN_GetExchange: -21 the service is not running"
+// A refusal of the library, in the words of refusalText.
 class LibraryFailure : public Failure {
 public:
-    LibraryFailure(const char* function, int32_t code);
+    // `detail`, when given, follows the meaning: "...: -11 a parameter is outside its bounds: <detail>".
+    LibraryFailure(const char* function, int32_t code, const std::optional<std::string>& detail = std::nullopt);
     int32_t code() const { return code_; }
 
 private:
@@ -36,5 +41,8 @@ private:
 
 // Passes ZYN_OK through and turns every other result into a LibraryFailure.
 void requireOk(const char* function, int32_t result);
+// As requireOk, and a -11 (a parameter outside its bounds) names what `outOfBounds` finds: the
+// field and its limit, or nothing when it cannot tell.
+void requireOk(const char* function, int32_t result, const std::function<std::optional<std::string>()>& outOfBounds);
 
 } // namespace zynctl

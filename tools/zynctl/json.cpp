@@ -42,7 +42,28 @@ std::string Json::dump() const {
     return out;
 }
 
-void Json::write(std::string& out, int depth) const {
+std::string Json::line() const {
+    std::string out;
+    write(out, std::nullopt);
+    out += '\n';
+    return out;
+}
+
+// The one-line form keeps the blank after each ',' and ':' of the indented one, so that a
+// member reads the same in both: "count": 12.
+void Json::write(std::string& out, std::optional<int> depth) const {
+    const std::optional<int> inner = depth ? std::optional<int>(*depth + 1) : std::nullopt;
+    auto beginItem = [&](size_t i) {
+        out += depth ? (i == 0 ? "\n" : ",\n") : (i == 0 ? "" : ", ");
+        if (inner) indent(out, *inner);
+    };
+    auto endItems = [&](char closing) {
+        if (depth) {
+            out += '\n';
+            indent(out, *depth);
+        }
+        out += closing;
+    };
     if (std::holds_alternative<std::nullptr_t>(value_)) {
         out += "null";
     } else if (const bool* flag = std::get_if<bool>(&value_)) {
@@ -56,33 +77,31 @@ void Json::write(std::string& out, int depth) const {
             out += "[]";
             return;
         }
-        out += "[\n";
+        out += '[';
         for (size_t i = 0; i < array->size(); ++i) {
-            indent(out, depth + 1);
-            (*array)[i].write(out, depth + 1);
-            out += i + 1 < array->size() ? ",\n" : "\n";
+            beginItem(i);
+            (*array)[i].write(out, inner);
         }
-        indent(out, depth);
-        out += ']';
+        endItems(']');
     } else {
         const Object& object = std::get<Object>(value_);
         if (object.empty()) {
             out += "{}";
             return;
         }
-        out += "{\n";
+        out += '{';
         for (size_t i = 0; i < object.size(); ++i) {
-            indent(out, depth + 1);
+            beginItem(i);
             writeString(out, object[i].first);
             out += ": ";
-            object[i].second.write(out, depth + 1);
-            out += i + 1 < object.size() ? ",\n" : "\n";
+            object[i].second.write(out, inner);
         }
-        indent(out, depth);
-        out += '}';
+        endItems('}');
     }
 }
 
 void printJson(const Json& document) { std::fputs(document.dump().c_str(), stdout); }
+
+void printJsonLine(const Json& document) { std::fputs(document.line().c_str(), stdout); }
 
 } // namespace zynctl

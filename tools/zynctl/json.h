@@ -4,6 +4,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,14 +32,19 @@ public:
 
     // Indented by two spaces per level, ended by a line end.
     std::string dump() const;
+    // On one line, ended by a line end: one line of JSON Lines.
+    std::string line() const;
 
 private:
-    void write(std::string& out, int depth) const;
+    // `depth` is the indentation level, or nothing for the one-line form.
+    void write(std::string& out, std::optional<int> depth) const;
 
     std::variant<std::nullptr_t, bool, int64_t, std::string, Array, Object> value_;
 };
 
 // Prints the document on stdout.
 void printJson(const Json& document);
+// Prints the document on stdout as one line.
+void printJsonLine(const Json& document);
 
 } // namespace zynctl

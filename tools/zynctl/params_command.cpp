@@ -9,6 +9,7 @@
 
 #include "arguments.h"
 #include "command.h"
+#include "documented_bounds.h"
 #include "failure.h"
 #include "json.h"
 #include "record_format.h"
@@ -109,7 +110,8 @@ void addParamsCommand(CLI::App& app, Action& chosen) {
             if (args->changes.any()) {
                 ServiceConfigParams changed = currentParameters();
                 apply(args->changes, changed);
-                requireOk("ZYN_SetServiceConfigParams", ZYN_SetServiceConfigParams(changed));
+                requireOk("ZYN_SetServiceConfigParams", ZYN_SetServiceConfigParams(changed),
+                          [&changed] { return parametersFault(changed); });
             }
             const ServiceConfigParams now = currentParameters();
             if (args->json)
