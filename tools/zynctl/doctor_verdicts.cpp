@@ -21,7 +21,8 @@ CheckLine problem(const char* check, Status status, std::string found, std::stri
     return {check, status, std::move(found), std::move(action), {}};
 }
 
-// A check that cannot pass while an earlier one fails: it says so and points there.
+// A check that cannot pass while an earlier one fails: failed, since what it checks is not
+// there to work with, and pointing at the cause.
 CheckLine blocked(const char* check, std::string found, const char* by) {
     return {check, Status::Failed, std::move(found), "fix the '" + std::string(by) + "' line first", by};
 }
@@ -171,6 +172,8 @@ CheckLine configurationLine(const DoctorFacts& facts) {
     const Probe scratch = file.scratch.value_or(Probe{Access::Granted, 0});
     // A rewrite under way kept the scratch file from being tried; the rest of the answer stands.
     const std::string untried = file.scratch ? "" : " (__zyntmp.ini was not tried: a rewrite was under way)";
+    // A missing file reads as one without definitions, and a file the user may not change
+    // leaves every reading call working: warnings, as the library still runs.
     if (file.read.access == Access::Missing) {
         if (scratch.access == Access::Granted)
             return problem("zyn.ini", Status::Warning,
@@ -221,6 +224,7 @@ CheckLine elevationLine(const DoctorFacts& facts) {
                        "user's VirtualStore",
                        "run zynctl.exe as it ships, with its manifest");
     if (!token.elevated) return ok("elevation", "this Windows has no elevation, and no program runs virtualised");
+    // Elevated answers hide what this check is for: what the user's own programs may do.
     if (*token.elevated)
         return problem("elevation", Status::Warning,
                        "this program runs elevated: the checks show what an administrator may do, not what this "
@@ -246,6 +250,8 @@ std::string viewText(const RegistryView& view) {
 
 CheckLine registryLine(const DoctorFacts& facts) {
     const RegistryFacts& registry = facts.registry;
+    // Compared as stored: a value set in one view and not in the other differs even where it
+    // equals the default, since the next program to read it may not apply the same default.
     if (registry.bits32 == registry.bits64)
         return ok("registry", "both views of HKLM\\Software\\Torvane\\Zynet agree: " + viewText(registry.bits32));
     return problem("registry", Status::Warning,
