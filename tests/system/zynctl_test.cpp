@@ -2,6 +2,7 @@
 // its output, its JSON, and its exit status, also for command lines it must refuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "support/clean_machine.h"
 #include "support/console_program.h"
 #include "support/json_syntax.h"
+#include "support/settings_key.h"
+#include "support/test_paths.h"
 #include "test_configurations.h"
 
 namespace {
@@ -135,7 +138,7 @@ TEST_F(ZynctlTest, BadArgumentsGiveTheUsageAndExitStatusTwoWithoutTouchingTheCon
 
 TEST_F(ZynctlTest, EveryCommandHasItsHelpAndTheToolItsVersion) {
     for (const char* command :
-         {"status", "list", "show", "add", "delete", "change", "params", "get", "put", "watch", "service",
+         {"doctor", "status", "list", "show", "add", "delete", "change", "params", "get", "put", "watch", "service",
           "service install", "service start", "service stop", "service reset", "service query"}) {
         SCOPED_TRACE(command);
         const ConsoleRun run = zynctl(std::string(command) + " --help");
@@ -343,6 +346,150 @@ TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
 
     EXPECT_EQ(zynctl("delete exchange_3@node3").exitCode, 0u);
     EXPECT_TRUE(contains(jsonOf("list --json"), "\"count\": 0"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// doctor
+
+// The status word that starts the line of `check` in doctor's text ("ok", "warning", "failed").
+std::string doctorStatus(const std::string& out, const std::string& check) {
+    size_t start = 0;
+    while (start < out.size()) {
+        const size_t end = std::min(out.find('\n', start), out.size());
+        const std::string line = out.substr(start, end - start);
+        const size_t word = line.find_first_not_of(' ', line.find(' '));
+        if (word != std::string::npos && line.compare(word, check.size() + 1, check + " ") == 0)
+            return line.substr(0, line.find(' '));
+        start = end + 1;
+    }
+    return "(no line for " + check + ")";
+}
+
+// This user's VirtualStore copy of zyn.ini, as UAC makes it for a virtualised program that
+// writes zyn.ini; the folders it had to create go with it.
+class VirtualStoreCopy {
+public:
+    VirtualStoreCopy() {
+        char localAppData[MAX_PATH] = {};
+        const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", localAppData, sizeof localAppData);
+        EXPECT_TRUE(length > 0 && length < sizeof localAppData);
+        const std::string ini = zynIniPath();
+        path_ = std::string(localAppData) + "\\VirtualStore" + ini.substr(ini.find(':') + 1);
+        for (size_t at = length + 1; (at = path_.find('\\', at)) != std::string::npos; ++at) {
+            const std::string folder = path_.substr(0, at);
+            if (CreateDirectoryA(folder.c_str(), nullptr)) created_.push_back(folder);
+        }
+        HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE) << path_;
+        CloseHandle(file);
+    }
+    ~VirtualStoreCopy() {
+        DeleteFileA(path_.c_str());
+        for (auto folder = created_.rbegin(); folder != created_.rend(); ++folder)
+            RemoveDirectoryA(folder->c_str());
+    }
+    VirtualStoreCopy(const VirtualStoreCopy&) = delete;
+    VirtualStoreCopy& operator=(const VirtualStoreCopy&) = delete;
+
+private:
+    std::string path_;
+    std::vector<std::string> created_;
+};
+
+// "Max Exchange Size" set in the 32-bit view only, as a 32-bit setup program leaves it for
+// 64-bit programs that read their own view; the keys it created go with it.
+class SettingInOneView {
+public:
+    SettingInOneView() {
+        vendorKeyExisted_ = keyExists(kVendorKey, KEY_WOW64_32KEY);
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const zyn::win32::RegistryKey settings(key);
+        const DWORD size = 512;
+        EXPECT_EQ(RegSetValueExA(settings.get(), kMaxExchangeSize, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size),
+                                 sizeof size),
+                  ERROR_SUCCESS);
+    }
+    ~SettingInOneView() {
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_WOW64_32KEY, 0);
+        if (!vendorKeyExisted_) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kVendorKey, KEY_WOW64_32KEY, 0);
+    }
+    SettingInOneView(const SettingInOneView&) = delete;
+    SettingInOneView& operator=(const SettingInOneView&) = delete;
+
+private:
+    bool vendorKeyExisted_ = false;
+};
+
+enum class Breakage { None, VirtualStoreCopy, SettingInOneView };
+
+// A set-up in which the library does not work (or works with a trap), and the line that says so.
+struct DoctorCase {
+    const char* label;
+    std::optional<std::string> service; // the installed service's switches; nothing: none installed
+    bool started;
+    Breakage breakage;
+    const char* check;
+    const char* status;
+    DWORD exitCode;
+};
+
+const DoctorCase kDoctorCases[] = {
+    {"NoService", std::nullopt, false, Breakage::None, "service", "failed", kExitFailure},
+    {"StoppedService", "", false, Breakage::None, "service", "failed", kExitFailure},
+    // Clients get FILE_MAP_READ on the section and SYNCHRONIZE on the mutexes.
+    {"ReadOnlySection", "--security=read-only", true, Breakage::None, "section", "failed", kExitFailure},
+    {"VirtualStoreCopy", "", true, Breakage::VirtualStoreCopy, "virtualstore", "warning", 0},
+    {"RegistryViewsDiffer", "", true, Breakage::SettingInOneView, "registry", "warning", 0},
+};
+
+// gtest prints a failing row by its label rather than its bytes.
+void PrintTo(const DoctorCase& row, std::ostream* out) { *out << row.label; }
+
+class ZynctlDoctorTest : public ZynctlTest, public ::testing::WithParamInterface<DoctorCase> {};
+
+TEST_P(ZynctlDoctorTest, NamesWhatKeepsTheLibraryFromWorking) {
+    const DoctorCase& row = GetParam();
+    writeIni(kFixedLayoutIni);
+    if (row.service) {
+        ReferenceService& service = installService(*row.service);
+        if (row.started) service.start();
+    }
+    std::optional<VirtualStoreCopy> copy;
+    std::optional<SettingInOneView> setting;
+    if (row.breakage == Breakage::VirtualStoreCopy) copy.emplace();
+    if (row.breakage == Breakage::SettingInOneView) setting.emplace();
+
+    const ConsoleRun run = zynctl("doctor");
+    EXPECT_EQ(doctorStatus(run.out, row.check), row.status) << run.out;
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(SetUps, ZynctlDoctorTest, ::testing::ValuesIn(kDoctorCases),
+                         [](const ::testing::TestParamInfo<DoctorCase>& info) { return info.param.label; });
+
+// Wine runs every program elevated, which doctor warns of: its answers are what an
+// administrator may do. Every other check passes, and nothing is left changed.
+TEST_F(ZynctlTest, DoctorFindsNothingWrongWithARunningService) {
+    writeIni(kFixedLayoutIni);
+    installService().start();
+    const std::string before = zynIniBytes();
+
+    const ConsoleRun run = zynctl("doctor");
+    EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
+    for (const char* check : {"service", "section", "mutexes", "zyn.ini", "virtualstore", "registry", "query"})
+        EXPECT_EQ(doctorStatus(run.out, check), "ok") << run.out;
+    EXPECT_EQ(doctorStatus(run.out, "elevation"), "warning") << run.out;
+    EXPECT_TRUE(contains(run.out, "3 of 3 exchange mutexes open"));
+    EXPECT_TRUE(contains(run.out, "the service answered: 3 exchanges"));
+
+    const std::string json = jsonOf("doctor --json");
+    EXPECT_TRUE(contains(json, "\"failed\": 0"));
+    EXPECT_TRUE(contains(json, "\"warnings\": 1"));
+    EXPECT_EQ(zynIniBytes(), before);
+    EXPECT_FALSE(fileExists(windowsDirectoryFile("__zyntmp.ini")));
 }
 
 } // namespace

@@ -28,5 +28,6 @@ void addDefinitionCommands(CLI::App& app, Action& chosen); // list, show, add, d
 void addParamsCommand(CLI::App& app, Action& chosen);
 void addDataCommands(CLI::App& app, Action& chosen);    // get, put, watch
 void addServiceCommands(CLI::App& app, Action& chosen); // service install|start|stop|reset|query
+void addDoctorCommand(CLI::App& app, Action& chosen);
 
 } // namespace zynctl

@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
     addParamsCommand(app, chosen);
     addDataCommands(app, chosen);
     addServiceCommands(app, chosen);
+    addDoctorCommand(app, chosen);
 
     try {
         app.parse(argc, argv);

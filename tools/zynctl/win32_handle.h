@@ -1,4 +1,5 @@
-// win32_handle.h - ownership of the kernel handles that zynctl opens itself.
+// win32_handle.h - ownership of the Windows handles that zynctl opens itself: one move-only
+// owner, and a traits struct per kind that names its "none" value and its close call.
 #pragma once
 
 #include <windows.h>
@@ -7,33 +8,63 @@
 
 namespace zynctl {
 
-// Move-only; closes once. OpenFileMapping and OpenMutex give NULL on failure, never
-// INVALID_HANDLE_VALUE, but both count as "none" so that no caller has to know which.
-class UniqueHandle {
+template <typename Traits> class ScopedHandle {
 public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    using Value = typename Traits::Value;
+
+    ScopedHandle() = default;
+    explicit ScopedHandle(Value value) : value_(value) {}
+    ScopedHandle(ScopedHandle&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
         if (this != &other) {
             close();
-            handle_ = std::exchange(other.handle_, nullptr);
+            value_ = std::exchange(other.value_, nullptr);
         }
         return *this;
     }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { close(); }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ~ScopedHandle() { close(); }
 
-    explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    Value get() const { return value_; }
+    explicit operator bool() const { return Traits::valid(value_); }
 
 private:
+    // The close keeps the error code of the open, which the caller may be about to read.
     void close() {
-        if (*this) CloseHandle(handle_);
-        handle_ = nullptr;
+        if (*this) {
+            const DWORD error = GetLastError();
+            Traits::close(value_);
+            SetLastError(error);
+        }
+        value_ = nullptr;
     }
 
-    HANDLE handle_ = nullptr;
+    Value value_ = nullptr;
 };
+
+// OpenFileMapping and OpenMutex give NULL on failure, CreateFile INVALID_HANDLE_VALUE: both
+// count as "none", so that no caller has to know which.
+struct KernelHandleTraits {
+    using Value = HANDLE;
+    static bool valid(Value value) { return value != nullptr && value != INVALID_HANDLE_VALUE; }
+    static void close(Value value) { CloseHandle(value); }
+};
+
+struct ServiceHandleTraits {
+    using Value = SC_HANDLE;
+    static bool valid(Value value) { return value != nullptr; }
+    static void close(Value value) { CloseServiceHandle(value); }
+};
+
+struct RegistryKeyTraits {
+    using Value = HKEY;
+    static bool valid(Value value) { return value != nullptr; }
+    static void close(Value value) { RegCloseKey(value); }
+};
+
+using UniqueHandle = ScopedHandle<KernelHandleTraits>;
+using ServiceHandle = ScopedHandle<ServiceHandleTraits>;
+using RegistryKey = ScopedHandle<RegistryKeyTraits>;
 
 } // namespace zynctl
