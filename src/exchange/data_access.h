@@ -18,12 +18,15 @@ namespace zyn::exchange {
 // not hold the lock when called.
 int32_t admitDataCall(core::LibraryState& state, core::SharedStateLock& held);
 
-// What ZYN_GetExchange, ZYN_PutExchange and ZYN_GetExchangePtr do after admission, under the
-// shared state lock: every other check, the copy under the exchange's mutex, and the result. The
-// batch calls run exactly these per entry, so a batch entry and a single call cannot come to
-// different answers.
-int32_t readExchangeData(const core::LibraryState& state, ExchangeAccess& access, void* destination);
-int32_t writeExchangeData(const core::LibraryState& state, ExchangeAccess& access, const void* source);
+// What ZYN_GetExchange, ZYN_PutExchange and ZYN_GetExchangePtr do after admission: every other
+// check, the copy under the exchange's mutex, and the result. The batch calls run exactly these
+// per entry, so a batch entry and a single call cannot come to different answers. `held` holds
+// the state lock shared on entry and on return; a read or write lets it go while it waits for a
+// mutex held elsewhere (data_access.cpp says how).
+int32_t readExchangeData(const core::LibraryState& state, core::SharedStateLock& held, ExchangeAccess& access,
+                         void* destination);
+int32_t writeExchangeData(const core::LibraryState& state, core::SharedStateLock& held, const ExchangeAccess& access,
+                          const void* source);
 void* exchangePageAddress(const core::LibraryState& state, const ExchangeAccess& access);
 
 } // namespace zyn::exchange

@@ -18,7 +18,7 @@ int32_t transferEach(core::LibraryState& state, ExchangeTransfer* transfers, uin
         if (status != ZYN_OK)
             entry.result = status;
         else
-            entry.result = entry.access == nullptr ? ZYN_E_NOT_FOUND : step(state, *entry.access, entry.buffer);
+            entry.result = entry.access == nullptr ? ZYN_E_NOT_FOUND : step(state, held, *entry.access, entry.buffer);
         if (firstFailure == ZYN_OK) firstFailure = entry.result;
     }
     return status == ZYN_OK ? firstFailure : status;

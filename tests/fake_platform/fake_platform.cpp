@@ -203,7 +203,10 @@ uint32_t waitForObject(Handle handle, uint32_t milliseconds) {
             ++object.ownedByUs;
             return kWaitAbandoned;
         }
-        if (!object.otherReleasesAt) {
+        const bool releasedInTime =
+            object.otherReleasesAt &&
+            (milliseconds == kInfinite || *object.otherReleasesAt <= world().now + milliseconds);
+        if (!releasedInTime) {
             if (milliseconds != kInfinite) {
                 world().advance(milliseconds);
                 return kWaitTimeout;
@@ -227,6 +230,15 @@ bool releaseMutex(Handle handle) {
     if (object.ownedByUs == 0) return false;
     --object.ownedByUs;
     return true;
+}
+
+// Counted as an opening of the mutex, which is what it stands for.
+Handle duplicateHandle(Handle handle) {
+    if (world().shouldFail(Op::OpenMutex)) return nullptr;
+    Record* record = world().lookup(handle);
+    if (record == nullptr || record->kind != Record::Mutex) return nullptr;
+    ++world().mutexes[record->name].handles;
+    return world().newHandle({Record::Mutex, record->name});
 }
 
 void closeHandle(Handle handle) {

@@ -354,6 +354,28 @@ TEST_F(DataAccess, ReadAndWriteWaitForTheExchangeMutex) {
     EXPECT_EQ(out, 0xEE);
 }
 
+// The record is read once, before the call first tries the mutex: a caller thread that changes
+// it during the wait steers the copy nowhere.
+TEST_F(DataAccess, RecordChangedDuringTheWaitIsNotReadAgain) {
+    load(kFixedIni, kFixedSection);
+    fake::MutexObject* mutex = world().mutex("ZYN_MAP_1-00001");
+    mutex->heldByOther = true;
+    mutex->otherReleasesAt = world().now + 5000;
+    ExchangeAccess access = request("exchange_1@NODE1", 10);
+    count_ = 20;
+    std::vector<uint8_t> buffer(128, 0xEE);
+    world().at(world().now + 1000, [&] {
+        access.offset = 4000; // far beyond the page, and the section
+        count_ = 100;
+        std::strcpy(access.exchangeName, "exchange_2@NODE2");
+    });
+    ASSERT_EQ(ZYN_GetExchange(&access, buffer.data()), ZYN_OK);
+    for (uint32_t i = 0; i < 20; ++i)
+        ASSERT_EQ(buffer[i], static_cast<uint8_t>(200 + 32 + 10 + i));
+    EXPECT_EQ(buffer[20], 0xEE) << "the count read before the wait";
+    EXPECT_EQ(access.header[0], static_cast<uint8_t>(200)) << "page 1's header, of the name read before the wait";
+}
+
 TEST_F(DataAccess, PageWithoutMutexIsCopiedUnlocked) {
     world().failAllCalls(fake::Op::CreateMutex);
     world().failAllCalls(fake::Op::OpenMutex);

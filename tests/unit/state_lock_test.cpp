@@ -1,7 +1,10 @@
 // How calls share the library's state: the load runs once whichever threads call first, only
-// the calls that replace state take the state lock alone, and a data call attaches to a service
-// that started after the load. (The fake platform reports every pause and status query made
-// under the exclusive lock as misuse, which every test of the library checks at its end.)
+// the calls that replace state take the state lock alone, a data call that waits for a mutex
+// held elsewhere holds up no other call, and a data call attaches to a service that started
+// after the load. Each runs with both kinds of lock: the slim reader-writer lock, and the
+// critical section of systems before Windows Vista, with which sharing calls take turns. (The
+// fake platform reports every pause and status query made under the exclusive lock as misuse,
+// which every test of the library checks at its end.)
 #include "library_fixture.h"
 
 #include <atomic>
@@ -24,8 +27,13 @@ using test_support::exchangeDef;
 constexpr char kIni[] = "MAX_EXCHANGE_SIZE = 100\nMAX_STATIC_EXCHANGES = 4\n[EXCHANGE_DEFS]\n1 10 1 n g\n";
 constexpr size_t kSection = 5 * 100 + 32;
 
-class StateLock : public LibraryTest {
+// The parameter: whether the lock and the one-time start are the turn-taking fallback.
+class StateLock : public LibraryTest, public ::testing::WithParamInterface<bool> {
 protected:
+    StateLock() {
+        world().fallbackThreadSync = GetParam();
+        core::resetLibraryState();
+    }
     int32_t readByte(uint8_t& byte) {
         ExchangeAccess access = request();
         return ZYN_GetExchange(&access, &byte);
@@ -40,7 +48,7 @@ protected:
     uint32_t count_ = 1;
 };
 
-TEST_F(StateLock, LoadRunsOnceHoweverManyThreadsCallFirst) {
+TEST_P(StateLock, LoadRunsOnceHoweverManyThreadsCallFirst) {
     installService(kServiceStopped);
     world().writeIni(kIni);
     std::atomic<bool> go{false};
@@ -62,14 +70,14 @@ TEST_F(StateLock, LoadRunsOnceHoweverManyThreadsCallFirst) {
     EXPECT_EQ(state().exchangeCount, 1u);
 }
 
-TEST_F(StateLock, RegistrySettingsAndStubsDoNotLoad) {
+TEST_P(StateLock, RegistrySettingsAndStubsDoNotLoad) {
     EXPECT_EQ(ZYN_GetMaxExchangeSize(), 1024);
     EXPECT_EQ(ZYN_ThirdPartyAppsAllowed(), 1);
     EXPECT_EQ(ZYN_GetServiceVersion(0), 0);
     EXPECT_EQ(world().calls(fake::Op::ExpandWindir), 0);
 }
 
-TEST_F(StateLock, OnlyTheCallsThatReplaceStateHoldTheLockAlone) {
+TEST_P(StateLock, OnlyTheCallsThatReplaceStateHoldTheLockAlone) {
     fake::FakeService& service = installService(kServiceRunning);
     world().writeIni(kIni);
     world().createSection(config::kSectionName, kSection);
@@ -120,7 +128,40 @@ TEST_F(StateLock, OnlyTheCallsThatReplaceStateHoldTheLockAlone) {
     EXPECT_EQ(service.state, kServiceStopped);
 }
 
-TEST_F(StateLock, DataCallAttachesToAServiceStartedAfterTheLoadWithoutPausing) {
+// A hung holder of one exchange's mutex holds up the read that waits for it and nothing else:
+// an edit, a count and a read of another exchange go on meanwhile, and the waiting read then
+// reads from the table as the edit left it.
+TEST_P(StateLock, AReadWaitingForAHeldMutexHoldsUpNoOtherCall) {
+    installService(kServiceRunning);
+    world().writeIni("MAX_EXCHANGE_SIZE = 100\nMAX_STATIC_EXCHANGES = 4\n[EXCHANGE_DEFS]\n1 10 1 n g\n3 10 1 n g\n");
+    world().createSection(config::kSectionName, kSection);
+    world().sections[config::kSectionName].bytes[100 + 32] = 0x5A;
+    attach();
+    fake::MutexObject* held = world().mutex("ZYN_MAP_1-00001");
+    const uint64_t start = world().now;
+    held->heldByOther = true;
+    held->otherReleasesAt = start + 4000;
+    bool othersRan = false;
+    world().at(start + 1000, [&] {
+        // Calls of this thread would wait for a lock the waiting read held: they run only if it holds none.
+        ASSERT_EQ(world().sharedHolds, 0) << "the waiting read holds the state lock";
+        EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(2, 10, 1, "N", "G", 1, 0, 2)), ZYN_OK);
+        EXPECT_EQ(ZYN_GetNumberOfExchangesFromConfigFile(), 3);
+        ExchangeAccess other = request();
+        std::strcpy(other.exchangeName, "exchange_3@N");
+        uint8_t byte = 0;
+        EXPECT_EQ(ZYN_GetExchange(&other, &byte), ZYN_OK);
+        othersRan = true;
+    });
+    uint8_t byte = 0;
+    EXPECT_EQ(readByte(byte), ZYN_OK);
+    EXPECT_TRUE(othersRan);
+    EXPECT_EQ(world().now, start + 4000) << "the read waited for the holder";
+    EXPECT_EQ(byte, 0x5A);
+    EXPECT_EQ(held->ownedByUs, 0);
+}
+
+TEST_P(StateLock, DataCallAttachesToAServiceStartedAfterTheLoadWithoutPausing) {
     fake::FakeService& service = installService(kServiceStopped);
     world().writeIni(kIni);
     attach();
@@ -148,6 +189,9 @@ TEST_F(StateLock, DataCallAttachesToAServiceStartedAfterTheLoadWithoutPausing) {
     EXPECT_EQ(world().exclusiveLocks, exclusive);
     EXPECT_EQ(ZYN_GetExchangePtr(&access), page) << "the view stays where it was mapped";
 }
+
+INSTANTIATE_TEST_SUITE_P(SlimAndFallback, StateLock, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Fallback" : "Slim"; });
 
 } // namespace
 } // namespace zyn::testing
