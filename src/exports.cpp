@@ -13,6 +13,7 @@
 #include "core/registry_settings.h"
 #include "core/service_status.h"
 #include "core/state_lock.h"
+#include "exchange/admission.h"
 #include "exchange/data_access.h"
 #include "exchange/exchange_batch.h"
 #include "service/service_control.h"

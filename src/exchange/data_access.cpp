@@ -13,16 +13,12 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
-#include <utility>
 
-#include "config/loader.h"
 #include "config/page_layout.h"
 #include "config/queries.h"
 #include "config/text.h"
 #include "core/library_state.h"
-#include "core/service_status.h"
 #include "exchange/find_page.h"
-#include "exchange/section_attach.h"
 #include "platform/mutex_wait.h"
 
 namespace zyn::exchange {
@@ -144,33 +140,7 @@ int32_t copyUnderPageMutex(const core::LibraryState& state, core::SharedStateLoc
     }
 }
 
-// One attempt, without pausing, to open the running service's section, and the reload that a
-// start makes after attaching. Only a process without a section comes here, so a mapped view is
-// never replaced and the page addresses handed out stay valid.
-void attachOnDemand(core::LibraryState& state) {
-    OpenedSection opened = openSection();
-    if (!opened.handle) return;
-    core::replaceState(state, [&] {
-        if (holdsSection(state)) return; // another thread attached meanwhile
-        attachSection(state, std::move(opened));
-        config::ReloadConfiguration(state, true);
-    });
-}
-
 } // namespace
-
-int32_t admitDataCall(core::LibraryState& state, core::SharedStateLock& held) {
-    // The status tests read only what the load set once and the kept manager handle, which
-    // threads share without a lock: a pending service's polls hold up no other call.
-    if (int32_t refused = core::checkServiceRunning(state); refused != ZYN_OK) return refused;
-    held.lock();
-    // A platform without the Service Control Manager attaches nothing, as at load.
-    if (holdsSection(state) || state.platformIsNt == 0) return ZYN_OK;
-    held.unlock();
-    attachOnDemand(state);
-    held.lock();
-    return ZYN_OK;
-}
 
 int32_t readExchangeData(const core::LibraryState& state, core::SharedStateLock& held, ExchangeAccess& access,
                          void* destination) {

@@ -1,9 +1,9 @@
 // data_access.h - reading and writing an exchange's live data in the section "ZYN_MAP_1".
 //
-// A data call has two halves. admitDataCall makes the presence and running tests and, when the
-// service runs but nothing is attached, one attempt to attach; it ends holding the state lock
-// shared. The per-exchange halves then do everything that follows the status tests, under that
-// shared hold, so that a call that names many exchanges admits itself once and runs them all.
+// A data call has two halves. admitDataCall (exchange/admission.h) makes the status tests and
+// ends holding the state lock shared. The per-exchange halves here then do everything that
+// follows the status tests, under that shared hold, so that a call that names many exchanges
+// admits itself once and runs them all.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +13,6 @@
 #include "trvzyn32.h"
 
 namespace zyn::exchange {
-
-// ZYN_OK with `held` holding the state lock shared, or -19 or -21 with it not held. `held` must
-// not hold the lock when called.
-int32_t admitDataCall(core::LibraryState& state, core::SharedStateLock& held);
 
 // What ZYN_GetExchange, ZYN_PutExchange and ZYN_GetExchangePtr do after admission: every other
 // check, the copy under the exchange's mutex, and the result. The batch calls run exactly these

@@ -1,6 +1,7 @@
 // exchange_batch.cpp - the batch calls over the per-entry steps of the single data calls.
 #include "exchange/exchange_batch.h"
 
+#include "exchange/admission.h"
 #include "exchange/data_access.h"
 
 namespace zyn::exchange {

@@ -23,6 +23,8 @@ OpenedSection openSectionWithRetries() {
     return {};
 }
 
+bool isAttached(const core::LibraryState& state) { return state.view.address() != nullptr; }
+
 bool holdsSection(const core::LibraryState& state) { return static_cast<bool>(state.mappingHandle); }
 
 bool attachSection(core::LibraryState& state, OpenedSection opened) {

@@ -28,8 +28,12 @@ OpenedSection openSection();
 // runs outside the state lock.
 OpenedSection openSectionWithRetries();
 
-// Whether a mapping handle is held: then no section needs to be opened. Read under the state
-// lock, shared or exclusive.
+// Whether this process is attached: a view of the section is mapped. Read under the state lock,
+// shared or exclusive, as holdsSection is.
+bool isAttached(const core::LibraryState& state);
+
+// Whether a mapping handle is held: then no section needs to be opened, only a view mapped
+// through it when there is none.
 bool holdsSection(const core::LibraryState& state);
 
 // Takes `opened` as the mapping handle unless one is held already (which stays in use), and maps

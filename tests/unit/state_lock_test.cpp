@@ -190,6 +190,53 @@ TEST_P(StateLock, DataCallAttachesToAServiceStartedAfterTheLoadWithoutPausing) {
     EXPECT_EQ(ZYN_GetExchangePtr(&access), page) << "the view stays where it was mapped";
 }
 
+// An attach on demand that fails leaves the library as it was: no view, the tables that the
+// queries answer from, and the next data call tries again, through the handle held if any.
+TEST_P(StateLock, AFailedAttachOnDemandChangesNothingAndIsTriedAgain) {
+    const struct {
+        const char* what;
+        uint32_t serviceAtLoad;
+        fake::Op fails;
+    } rows[] = {
+        {"no view at the load", kServiceRunning, fake::Op::MapView},
+        {"no view at the attach", kServiceStopped, fake::Op::MapView},
+        {"zyn.ini unreadable at the attach", kServiceStopped, fake::Op::FileOpen},
+        {"no memory for the attach's tables", kServiceStopped, fake::Op::Allocate},
+    };
+    world().writeIni(kIni);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        detach();
+        core::resetLibraryState();
+        world().sections.clear();
+        fake::FakeService& service = installService(row.serviceAtLoad);
+        const bool atLoad = row.serviceAtLoad == kServiceRunning;
+        if (atLoad) {
+            world().createSection(config::kSectionName, kSection);
+            world().failCall(row.fails, 1);
+        }
+        attach();
+        uint8_t byte = 0;
+        if (!atLoad) {
+            service.state = kServiceRunning;
+            world().createSection(config::kSectionName, kSection);
+            world().failCall(row.fails, 1);
+            EXPECT_EQ(readByte(byte), ZYN_E_NOT_FOUND);
+            EXPECT_FALSE(state().mappingHandle);
+            ExchangeDef found;
+            ZYN_GetStaticExchangeParams("exchange_1@N", &found);
+            EXPECT_EQ(found.exchangeNumber, 1) << "the table is still there";
+            EXPECT_EQ(ZYN_GetNumberOfExchangesFromConfigFile(), 1);
+        }
+        EXPECT_EQ(state().view.address(), nullptr);
+        const int opens = world().calls(fake::Op::OpenSection);
+        EXPECT_EQ(readByte(byte), ZYN_OK) << "tried again";
+        if (atLoad) {
+            EXPECT_EQ(world().calls(fake::Op::OpenSection), opens) << "through the handle held";
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(SlimAndFallback, StateLock, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Fallback" : "Slim"; });
 
