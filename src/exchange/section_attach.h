@@ -37,8 +37,9 @@ bool isAttached(const core::LibraryState& state);
 bool holdsSection(const core::LibraryState& state);
 
 // Takes `opened` as the mapping handle unless one is held already (which stays in use), and maps
-// the whole section in place of the view held so far. Without any handle the old view goes too.
-// True when a mapping handle is held afterwards. Under the exclusive state lock.
+// the whole section through the handle unless a view is mapped already. True when a mapping
+// handle is held afterwards (the mapping itself may have failed). Under the exclusive state lock.
+// A view is never mapped without a handle held: this and detachSection keep it so.
 bool attachSection(core::LibraryState& state, OpenedSection opened);
 
 // Lets go of the view and the section: the service that owned them is gone. Under the exclusive

@@ -106,18 +106,53 @@ TEST_F(ServiceControl, StartAttachesReloadsAndSettles) {
     EXPECT_EQ(readByte(), ZYN_OK);
 }
 
-TEST_F(ServiceControl, StartOfARunningServiceRemapsAndReloads) {
+TEST_F(ServiceControl, StartOfARunningServiceKeepsItsViewAndReloads) {
     fake::FakeService& service = stoppedServiceWithSection();
     service.state = kServiceRunning;
     world().createSection(config::kSectionName, kSection);
     attach();
     ASSERT_NE(state().view.address(), nullptr);
     const int opens = world().calls(fake::Op::OpenSection);
+    const int maps = world().calls(fake::Op::MapView);
     world().writeIni(std::string(kIni) + "2 10 1 n g\n");
     EXPECT_EQ(ZYN_StartService(), ZYN_OK);
     EXPECT_EQ(world().calls(fake::Op::OpenSection), opens) << "the kept mapping handle is used";
-    EXPECT_EQ(world().mappedViews, 1) << "the old view was released";
+    EXPECT_EQ(world().calls(fake::Op::MapView), maps) << "the mapped view stays";
     EXPECT_EQ(state().exchangeCount, 2u);
+}
+
+// A start decides what to attach in its exclusive step, on what holds then: another thread's
+// call that takes the lock first, after the start has begun, may have let go of the section or
+// attached to it.
+TEST_F(ServiceControl, StartAttachesWhatHoldsWhenItsStepComes) {
+    fake::FakeService& service = stoppedServiceWithSection();
+    service.state = kServiceRunning;
+    world().createSection(config::kSectionName, kSection);
+    attach();
+    world().beforeNextExclusiveLock = [&] {
+        service.controlError = platform::kErrorServiceNotActive; // a stop that finds it not running
+        EXPECT_EQ(ZYN_StopService(), ZYN_OK);
+        service.controlError = 0;
+    };
+    EXPECT_EQ(ZYN_StartService(), ZYN_OK) << "the section exists: it is opened again";
+    EXPECT_EQ(readByte(), ZYN_OK);
+
+    detach();
+    core::resetLibraryState();
+    service.state = kServiceStopped;
+    world().sections.clear();
+    attach();
+    void* page = nullptr;
+    world().beforeNextExclusiveLock = [&] {
+        ExchangeAccess access;
+        std::memset(&access, 0, sizeof access);
+        std::strcpy(access.exchangeName, "exchange_1@N");
+        page = ZYN_GetExchangePtr(&access); // attaches on demand to the service just started
+    };
+    const int maps = world().calls(fake::Op::MapView);
+    EXPECT_EQ(ZYN_StartService(), ZYN_OK);
+    EXPECT_NE(page, nullptr);
+    EXPECT_EQ(world().calls(fake::Op::MapView), maps + 1) << "the data call's view stays; the start maps none";
 }
 
 struct StartRefusal {
