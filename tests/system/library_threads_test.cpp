@@ -1,6 +1,8 @@
 // library_threads_test.cpp - the library as multi-threaded applications use it: the loading
 // that happens at the first call rather than in LoadLibrary, a service that starts after the
-// library has looked for it, and reader threads next to a thread that edits zyn.ini.
+// library has looked for it, reader threads next to a thread that edits zyn.ini, and a mutex
+// held elsewhere next to calls that do not need it. The thread scenarios run with both kinds of
+// state lock: the slim reader-writer lock, and the critical section of systems before Vista.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,6 +20,7 @@
 #include "support/clean_machine.h"
 #include "support/data_access_helpers.h"
 #include "support/loaded_library.h"
+#include "support/shared_objects.h"
 #include "test_configurations.h"
 #include "trvzyn32.h"
 
@@ -99,14 +103,17 @@ private:
 
 bool sameDefinition(const ExchangeDef& a, const ExchangeDef& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// The parameter: the DLL to load, with the slim lock or with the fallback.
+class LibraryThreadsOnBothLocks : public CleanMachineTest, public ::testing::WithParamInterface<const char*> {};
+
 // Two threads read an exchange that no edit touches while a third adds, changes and deletes an
 // exchange of its own over and over: every answer is one that some order of the calls gives.
-TEST_F(LibraryThreadsTest, ReadersNeverMissAnUntouchedExchangeWhileAnotherThreadEdits) {
+TEST_P(LibraryThreadsOnBothLocks, ReadersNeverMissAnUntouchedExchangeWhileAnotherThreadEdits) {
     ZynIni ini(kFixedLayoutIni);
     ReferenceService service;
     service.start();
     ASSERT_TRUE(waitForServicePage(kFixedLayoutPages[0]));
-    LoadedLibrary library;
+    LoadedLibrary library(GetParam());
     const DataAccessApi data(library);
     const auto count = ZYN_EXPORT(library, ZYN_GetNumberOfExchangesFromConfigFile);
     const auto getAll = ZYN_EXPORT(library, ZYN_GetAllExchangesFromConfigFile);
@@ -176,5 +183,101 @@ TEST_F(LibraryThreadsTest, ReadersNeverMissAnUntouchedExchangeWhileAnotherThread
     EXPECT_GT(editRounds.load(), 0);
     EXPECT_EQ(count(), tableSize) << "the editor's exchange is gone again";
 }
+
+// Seconds since `start`, for the report.
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A hung holder of one exchange's mutex (here a thread of this program, which holds it for 4 s)
+// holds up the read that waits for it, and nothing else: an edit queued behind that read, a
+// count and a read of another exchange all return while the mutex is still held.
+TEST_P(LibraryThreadsOnBothLocks, AHeldExchangeMutexHoldsUpOnlyTheCallsThatNeedIt) {
+    ZynIni ini(kFixedLayoutIni);
+    ReferenceService service;
+    service.start();
+    ASSERT_TRUE(waitForServicePage(kFixedLayoutPages[0]));
+    LoadedLibrary library(GetParam());
+    const DataAccessApi data(library);
+    const auto count = ZYN_EXPORT(library, ZYN_GetNumberOfExchangesFromConfigFile);
+    const auto add = ZYN_EXPORT(library, ZYN_AddStaticExchange);
+    const auto remove = ZYN_EXPORT(library, ZYN_DeleteStaticExchange);
+    ASSERT_EQ(count(), 3);
+
+    enum Hold { Pending, Held, Refused };
+    std::atomic<Hold> hold{Pending};
+    std::atomic<bool> released{false};
+    std::thread holder([&] {
+        zyn::win32::KernelHandle mutex = openExchangeMutex(kFixedLayoutPages[0].mutexNumber);
+        if (!mutex || WaitForSingleObject(mutex.get(), INFINITE) != WAIT_OBJECT_0) {
+            hold = Refused;
+            return;
+        }
+        hold = Held;
+        Sleep(4000);
+        released = true;
+        ReleaseMutex(mutex.get());
+    });
+    while (hold.load() == Pending)
+        Sleep(1);
+    if (hold.load() == Refused) {
+        holder.join();
+        FAIL() << "the exchange mutex could not be taken";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    ReadResult waiting;
+    std::thread waiter([&] { waiting = readExchange(data, "exchange_1@NODE1", 0, kFixedLayoutPages[0].size); });
+    Sleep(300); // the waiter is in its wait by now
+
+    struct Other {
+        const char* what;
+        std::function<bool()> call;
+        bool whileHeld = false;
+        double seconds = 0;
+    };
+    const ExpectedPage& otherPage = kFixedLayoutPages[1];
+    Other others[] = {
+        {"edit", [&] { return add(exchangeDef(7, 10, 1, "EDITOR", "GROUP", ZYN_FLAG_MUTEX, 0, 7)) == ZYN_OK; }},
+        {"count",
+         [&] {
+             const int32_t counted = count();
+             return counted == 3 || counted == 4;
+         }},
+        {"read of another exchange",
+         [&] {
+             const ReadResult read = readExchange(data, "exchange_2@NODE2", 0, otherPage.size);
+             return read.result == ZYN_OK && read.data == patternData(otherPage.exchangeNumber, 0, otherPage.size);
+         }},
+    };
+    std::vector<std::thread> callers;
+    for (Other& other : others) {
+        callers.emplace_back([&other, &released, start] {
+            const bool succeeded = other.call();
+            other.whileHeld = succeeded && !released.load();
+            other.seconds = secondsSince(start);
+        });
+        Sleep(50); // the edit first, queued behind the waiting read if that held the lock
+    }
+    for (std::thread& caller : callers)
+        caller.join();
+    waiter.join();
+    holder.join();
+
+    for (const Other& other : others) {
+        std::printf("%s returned after %.2f s\n", other.what, other.seconds);
+        EXPECT_TRUE(other.whileHeld) << other.what << " failed or waited for the mutex";
+    }
+    std::printf("the waiting read returned after %.2f s\n", secondsSince(start));
+    EXPECT_EQ(waiting.result, ZYN_OK);
+    EXPECT_EQ(waiting.data, patternData(kFixedLayoutPages[0].exchangeNumber, 0, kFixedLayoutPages[0].size));
+    char added[] = "exchange_7@EDITOR";
+    EXPECT_EQ(remove(added), ZYN_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(SlimAndFallback, LibraryThreadsOnBothLocks,
+                         ::testing::Values(kLibraryName, kFallbackSyncLibraryName),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param) == kLibraryName ? "Slim" : "Fallback";
+                         });
 
 } // namespace
