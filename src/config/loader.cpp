@@ -9,6 +9,7 @@
 #include "config/header_keys.h"
 #include "config/ini_file_lock.h"
 #include "config/page_table.h"
+#include "config/table_budget.h"
 #include "core/library_state.h"
 
 namespace zyn::config {
@@ -111,24 +112,13 @@ struct NewTables {
     platform::HeapArray<char> text;
 };
 
-// The exchange table and the definitions text for the limit the state holds, and the name
-// index at the first load: it keeps its allocation until unload, and a packed page table grows
-// it when a raised limit lets more records in.
-bool allocateTables(core::LibraryState& state, NewTables& fresh) {
+// The exchange table and the definitions text for the limit the state holds. A limit whose
+// tables could pass the budget fails before anything is allocated: a hostile header then costs
+// neither time nor memory.
+bool allocateTables(const core::LibraryState& state, NewTables& fresh) {
     const int32_t maxStatic = state.params.maxStaticExchanges;
-    const uint64_t slots = exchangeSlotsFor(maxStatic);
-    const bool indexNeeded = !state.nameIndex;
-    // A limit for which one of the tables could never be had fails before any is allocated: a
-    // hostile header then costs neither time nor memory. The definitions text, 128 bytes a
-    // slot, is the largest table on both pointer sizes, so both DLLs refuse from the same limit.
-    const bool fit = ExchangeTable::fits(slots) && (!indexNeeded || NameIndex::fits(slots - 1)) &&
-                     platform::HeapArray<char>::fits(defsTextSizeFor(maxStatic));
-    if (fit && fresh.table.allocate(slots) && (!indexNeeded || state.nameIndex.allocate(slots - 1)) &&
-        fresh.text.allocate(defsTextSizeFor(maxStatic))) {
-        return true;
-    }
-    if (indexNeeded) state.nameIndex.reset();
-    return false;
+    return maxStatic <= kMaxLoadableStaticExchanges && fresh.table.allocate(exchangeSlotsFor(maxStatic)) &&
+           fresh.text.allocate(defsTextSizeFor(maxStatic));
 }
 
 } // namespace
