@@ -169,7 +169,8 @@ MemoryUse memoryUse() {
     MEMORY_BASIC_INFORMATION region{};
     for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
          at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) committed += static_cast<double>(region.RegionSize);
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            committed += static_cast<double>(region.RegionSize);
     }
     PROCESS_MEMORY_COUNTERS counters{};
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
@@ -394,7 +395,8 @@ int main(int argc, char** argv) {
             writeTenDefinitions(ini, maxStatic);
             const LoadCost large = loadCost(kLoadRounds, library, loadAndInit);
             const std::string limit = "S=" + std::to_string(maxStatic);
-            rows.push_back({"set-up of 10 definitions, " + limit, large.microseconds, "the same, S=64", small.microseconds});
+            rows.push_back(
+                {"set-up of 10 definitions, " + limit, large.microseconds, "the same, S=64", small.microseconds});
             rows.push_back({"  committed KiB, " + limit, large.grown.committedKiB, "  committed KiB, S=64",
                             small.grown.committedKiB});
             rows.push_back({"  working set KiB, " + limit, large.grown.workingSetKiB, "  working set KiB, S=64",

@@ -40,5 +40,4 @@ int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError,
 uint64_t exchangeSlotsFor(int32_t maxStaticExchanges);
 uint64_t defsTextSizeFor(int32_t maxStaticExchanges);
 
-
 } // namespace zyn::config

@@ -16,8 +16,7 @@ constexpr uint64_t kTablesBudgetBytes = uint64_t{1} << 30;
 // A slot of the exchange table (at 64-bit width), a line of definitions text, a record, a name
 // index entry, an id index entry, and the page table's two entries (number and id).
 constexpr uint64_t kTableBytesPerExchange = sizeof(uint64_t) + kLinePieceSize + sizeof(ExchangeDef) +
-                                            sizeof(NameIndexEntry) + sizeof(IdIndexEntry) +
-                                            2 * kPageEntryBudgetBytes;
+                                            sizeof(NameIndexEntry) + sizeof(IdIndexEntry) + 2 * kPageEntryBudgetBytes;
 // The exchange table and the definitions text take one slot more than the limit.
 constexpr int32_t kMaxLoadableStaticExchanges = static_cast<int32_t>(kTablesBudgetBytes / kTableBytesPerExchange - 1);
 static_assert(kMaxLoadableStaticExchanges == 3158063, "docs/API.md names this limit");

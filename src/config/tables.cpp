@@ -59,8 +59,8 @@ PageEntry* PageTable::find(int64_t index) const {
     PageEntry* end = begin + used_;
     // A table with an entry for every page (the packed layout) holds each at its own index.
     if (static_cast<uint64_t>(index) < used_ && begin[index].number == index) return begin + index;
-    PageEntry* at =
-        std::lower_bound(begin, end, index, [](const PageEntry& entry, int64_t number) { return entry.number < number; });
+    PageEntry* at = std::lower_bound(begin, end, index,
+                                     [](const PageEntry& entry, int64_t number) { return entry.number < number; });
     return at != end && at->number == index ? at : nullptr;
 }
 

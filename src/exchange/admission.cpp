@@ -21,8 +21,7 @@ void attachAndReload(core::LibraryState& state, OpenedSection opened) {
     const bool handleWasHeld = holdsSection(state);
     const platform::ObjectNamespace namespaceBefore = state.sectionNamespace;
     attachSection(state, std::move(opened));
-    if (isAttached(state) &&
-        config::ReloadConfiguration(state, true, config::FailedReload::KeepsTables) == ZYN_OK) {
+    if (isAttached(state) && config::ReloadConfiguration(state, true, config::FailedReload::KeepsTables) == ZYN_OK) {
         return;
     }
     state.view.reset();

@@ -52,7 +52,8 @@ public:
         // The heap hands the block out zeroed, which is already the value of every item whose
         // type has no constructor of its own: such a block is not written again, and pages of it
         // that are never used are never touched.
-        if constexpr (!std::is_trivially_default_constructible_v<T>) std::uninitialized_value_construct_n(items_, count_);
+        if constexpr (!std::is_trivially_default_constructible_v<T>)
+            std::uninitialized_value_construct_n(items_, count_);
         return true;
     }
     void reset() {

@@ -203,9 +203,8 @@ uint32_t waitForObject(Handle handle, uint32_t milliseconds) {
             ++object.ownedByUs;
             return kWaitAbandoned;
         }
-        const bool releasedInTime =
-            object.otherReleasesAt &&
-            (milliseconds == kInfinite || *object.otherReleasesAt <= world().now + milliseconds);
+        const bool releasedInTime = object.otherReleasesAt && (milliseconds == kInfinite ||
+                                                               *object.otherReleasesAt <= world().now + milliseconds);
         if (!releasedInTime) {
             if (milliseconds != kInfinite) {
                 world().advance(milliseconds);
