@@ -231,9 +231,8 @@ bool releaseMutex(Handle handle) {
     return true;
 }
 
-// Counted as an opening of the mutex, which is what it stands for.
 Handle duplicateHandle(Handle handle) {
-    if (world().shouldFail(Op::OpenMutex)) return nullptr;
+    if (world().shouldFail(Op::OpenMutex)) return nullptr; // an opening of the mutex, in effect
     Record* record = world().lookup(handle);
     if (record == nullptr || record->kind != Record::Mutex) return nullptr;
     ++world().mutexes[record->name].handles;

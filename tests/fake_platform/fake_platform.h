@@ -4,7 +4,6 @@
 // directory), and failure of the Nth call of any kind of operation.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -153,12 +152,9 @@ public:
     // ---- the state lock: how often it was taken exclusively, and whether it is held so now
     int exclusiveLocks = 0;
     bool heldExclusively = false;
-    std::atomic<int> sharedHolds{0};
-    // Runs once, on the thread about to take the lock exclusively, before it does: another
-    // thread's call that gets the lock first.
+    // Runs once, before the next exclusive hold: another thread's call that gets there first.
     std::function<void()> beforeNextExclusiveLock;
-    // Locks and one-time starts made while it is set take turns as the critical section of the
-    // systems before Windows Vista does: a shared hold excludes every other hold.
+    // Locks made while it is set take turns, as the fallback of systems before Vista does.
     bool fallbackThreadSync = false;
 
     // ---- files: the Windows directory's, by name, their bytes as they are on disk (LF line ends)

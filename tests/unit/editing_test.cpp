@@ -214,16 +214,6 @@ TEST_F(Editing, RefusedChangeLeavesEverythingAsItWas) {
     EXPECT_EQ(world().readIni(), "[EXCHANGE_DEFS]\n1 10 1 a g E=7\n2 10 1 b g E=7\n");
 }
 
-// A header written by hand with a limit whose tables no load can have: an addition would change
-// the file and then fail to rebuild, so it is refused before the file is touched.
-TEST_F(Editing, EditUnderLimitsNoLoadCanHaveChangesNothing) {
-    load("MAX_STATIC_EXCHANGES = 4000000\n[EXCHANGE_DEFS]\n");
-    ASSERT_EQ(state().loaded, 0);
-    const std::string before = world().readIni();
-    EXPECT_EQ(ZYN_AddStaticExchange(exchangeDef(1, 10, 1, "A", "G", 1, 0, 1)), ZYN_E_FAILED);
-    EXPECT_EQ(world().readIni(), before);
-}
-
 TEST_F(Editing, PathNotAvailableGivesNotFound) {
     load("[EXCHANGE_DEFS]\n1 10 1 a g\n");
     state().configPathValid = 0;
