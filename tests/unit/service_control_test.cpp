@@ -130,7 +130,6 @@ TEST_F(ServiceControl, StartRacingAStopThatLetsGoOfTheSectionOpensItAgain) {
     world().beforeNextExclusiveLock = [&] {
         service.controlError = platform::kErrorServiceNotActive; // the stop finds it not running
         EXPECT_EQ(ZYN_StopService(), ZYN_OK);
-        service.controlError = 0;
     };
     EXPECT_EQ(ZYN_StartService(), ZYN_OK);
     EXPECT_EQ(readByte(), ZYN_OK);
