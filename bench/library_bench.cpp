@@ -1,13 +1,15 @@
 // library_bench.cpp - what the library's operations cost under the reference service, each
 // beside its floor: the platform work the operation cannot avoid, measured in the same run.
 // Prints one table and writes it as CSV. Not a test: the figures are for reading, and nothing
-// here asserts them.
+// here asserts them. Times are in microseconds; the memory rows say their unit, KiB.
 //
 // Usage: zyn_library_bench CSV-PATH [--library DLL] [--unlocked DLL] [--zynctl EXE]
 //   --library   the DLL to measure (default: the one beside this program), e.g. an older build
 //   --unlocked  a build of the same sources without the state lock, for the lock's cost
 //   --zynctl    the zynctl.exe to run as a whole process (default: the build tree's)
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -144,6 +146,58 @@ struct Row {
     std::string floorName;
     double floor;
 };
+
+// Ten definitions under a header that allows `maxStatic`: what a load costs when the limit is far
+// above what the file defines.
+void writeTenDefinitions(const std::string& path, int maxStatic) {
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) return;
+    std::fprintf(file, "MAX_STATIC_EXCHANGES = %d\n[EXCHANGE_DEFS]\n", maxStatic);
+    for (int n = 1; n <= 10; ++n)
+        std::fprintf(file, "%d\t64\t1\tNODE%d\tGROUP\tM,E=%d\n", n, n, n);
+    std::fclose(file);
+}
+
+struct MemoryUse {
+    double committedKiB = 0;  // private memory the process has committed
+    double workingSetKiB = 0; // of all its memory, what lies in physical memory
+};
+
+// The committed private memory is summed over the address space: Wine reports no PrivateUsage.
+MemoryUse memoryUse() {
+    double committed = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            committed += static_cast<double>(region.RegionSize);
+    }
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return {committed / 1024, static_cast<double>(counters.WorkingSetSize) / 1024};
+}
+
+// A fresh load and the set-up of the file at `path`: the best time of `rounds`, and what the
+// process commits and holds in its working set for the loaded library (the least of the rounds).
+struct LoadCost {
+    double microseconds = 1e30;
+    MemoryUse grown{1e30, 1e30};
+};
+
+template <typename LoadAndInit> LoadCost loadCost(int rounds, Library& library, LoadAndInit loadAndInit) {
+    LoadCost cost;
+    for (int round = 0; round < rounds; ++round) {
+        library.unload();
+        const MemoryUse before = memoryUse();
+        const double start = nowSeconds();
+        loadAndInit();
+        cost.microseconds = std::min(cost.microseconds, (nowSeconds() - start) * 1e6);
+        const MemoryUse after = memoryUse();
+        cost.grown.committedKiB = std::min(cost.grown.committedKiB, after.committedKiB - before.committedKiB);
+        cost.grown.workingSetKiB = std::min(cost.grown.workingSetKiB, after.workingSetKiB - before.workingSetKiB);
+    }
+    return cost;
+}
 
 ExchangeAccess accessTo(const char* name, uint32_t* count) {
     ExchangeAccess access;
@@ -328,6 +382,30 @@ int main(int argc, char** argv) {
         kLoadRounds);
     rows.push_back(
         {"set-up of 512 definitions (load+Init)", load, "read lines + 512 mutexes + presence test", loadFloor});
+
+    // Ten definitions under ever larger limits: the tables' cost should follow the definitions.
+    {
+        const auto loadAndInit = [&] {
+            library.load();
+            ZYN_FN(library, ZYN_Init)();
+        };
+        writeTenDefinitions(ini, 64);
+        const LoadCost small = loadCost(kLoadRounds, library, loadAndInit);
+        for (const int maxStatic : {65535, 1000000}) {
+            writeTenDefinitions(ini, maxStatic);
+            const LoadCost large = loadCost(kLoadRounds, library, loadAndInit);
+            const std::string limit = "S=" + std::to_string(maxStatic);
+            rows.push_back(
+                {"set-up of 10 definitions, " + limit, large.microseconds, "the same, S=64", small.microseconds});
+            rows.push_back({"  committed KiB, " + limit, large.grown.committedKiB, "  committed KiB, S=64",
+                            small.grown.committedKiB});
+            rows.push_back({"  working set KiB, " + limit, large.grown.workingSetKiB, "  working set KiB, S=64",
+                            small.grown.workingSetKiB});
+        }
+        writeIni(ini);
+        library.unload();
+        library.load();
+    }
 
     ExchangeDef added{};
     added.exchangeNumber = 590;

@@ -13,6 +13,7 @@
 #include "core/registry_settings.h"
 #include "core/service_status.h"
 #include "core/state_lock.h"
+#include "exchange/admission.h"
 #include "exchange/data_access.h"
 #include "exchange/exchange_batch.h"
 #include "service/service_control.h"
@@ -125,7 +126,7 @@ int32_t ZYN_CALL ZYN_GetExchange(ExchangeAccess* access, void* destination) noex
     if (access == nullptr) return ZYN_E_NOT_FOUND;
     SharedStateLock held(state, false);
     if (int32_t refused = zyn::exchange::admitDataCall(state, held); refused != ZYN_OK) return refused;
-    return zyn::exchange::readExchangeData(state, *access, destination);
+    return zyn::exchange::readExchangeData(state, held, *access, destination);
 }
 
 int32_t ZYN_CALL ZYN_PutExchange(ExchangeAccess* access, const void* source) noexcept {
@@ -133,7 +134,7 @@ int32_t ZYN_CALL ZYN_PutExchange(ExchangeAccess* access, const void* source) noe
     if (access == nullptr) return ZYN_E_NOT_FOUND;
     SharedStateLock held(state, false);
     if (int32_t refused = zyn::exchange::admitDataCall(state, held); refused != ZYN_OK) return refused;
-    return zyn::exchange::writeExchangeData(state, *access, source);
+    return zyn::exchange::writeExchangeData(state, held, *access, source);
 }
 
 void* ZYN_CALL ZYN_GetExchangePtr(ExchangeAccess* access) noexcept {

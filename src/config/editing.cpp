@@ -13,6 +13,7 @@
 #include "config/exchange_name.h"
 #include "config/ini_file_lock.h"
 #include "config/loader.h"
+#include "config/table_budget.h"
 #include "config/text.h"
 #include "core/library_state.h"
 
@@ -61,6 +62,9 @@ bool nameTaken(const core::LibraryState& state, const ExchangeDef& definition, s
 
 // Runs the edit under the mutex and rebuilds the tables: 3, -18, -23 or -26.
 int32_t applyEdit(core::LibraryState& state, const DefinitionEdit& edit) {
+    // Under limits whose tables no load can have (a header written by hand), the rebuild would
+    // fail once the file had changed: such an edit is refused before it touches anything.
+    if (state.params.maxStaticExchanges > kMaxLoadableStaticExchanges) return ZYN_E_FAILED;
     char scratchPath[kConfigPathSize];
     if (!scratchFilePath(scratchPath)) {
         state.configPathValid = 0;

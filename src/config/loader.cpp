@@ -9,6 +9,7 @@
 #include "config/header_keys.h"
 #include "config/ini_file_lock.h"
 #include "config/page_table.h"
+#include "config/table_budget.h"
 #include "core/library_state.h"
 
 namespace zyn::config {
@@ -104,47 +105,51 @@ void buildIdIndex(core::LibraryState& state) {
     index.filled = state.exchangeCount;
 }
 
-// The exchange table and the definitions text for the limit the state holds, and the name
-// index at the first load: it keeps its allocation until unload, and a packed page table grows
-// it when a raised limit lets more records in. What this call allocated goes again on failure.
-bool allocateTables(core::LibraryState& state) {
+// A new exchange table and definitions text, built beside the ones in use until the reload
+// can no longer fail.
+struct NewTables {
+    ExchangeTable table;
+    platform::HeapArray<char> text;
+};
+
+// The exchange table and the definitions text for the limit the state holds. A limit whose
+// tables could pass the budget fails before anything is allocated: a hostile header then costs
+// neither time nor memory.
+bool allocateTables(const core::LibraryState& state, NewTables& fresh) {
     const int32_t maxStatic = state.params.maxStaticExchanges;
-    const uint64_t slots = exchangeSlotsFor(maxStatic);
-    const bool indexNeeded = !state.nameIndex;
-    // A limit for which one of the tables could never be had fails before any is allocated: a
-    // hostile header then costs neither time nor memory. The definitions text, 128 bytes a
-    // slot, is the largest table on both pointer sizes, so both DLLs refuse from the same limit.
-    const bool fit = ExchangeTable::fits(slots) && (!indexNeeded || NameIndex::fits(slots - 1)) &&
-                     platform::HeapArray<char>::fits(defsTextSizeFor(maxStatic));
-    if (fit && state.exchangeTable.allocate(slots) && (!indexNeeded || state.nameIndex.allocate(slots - 1)) &&
-        state.defsText.allocate(defsTextSizeFor(maxStatic))) {
-        return true;
-    }
-    state.exchangeTable.release();
-    state.defsText.reset();
-    if (indexNeeded) state.nameIndex.reset();
-    return false;
+    return maxStatic <= kMaxLoadableStaticExchanges && fresh.table.allocate(exchangeSlotsFor(maxStatic)) &&
+           fresh.text.allocate(defsTextSizeFor(maxStatic));
 }
 
 } // namespace
 
-int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError) {
+int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError, FailedReload onFailure) {
     rechooseIniMutexIfMoved(state);
-    // The mutexes go to the rebuilt page table; a reload that stops early closes them all and
-    // leaves the old entries, as a release of the exchange table does.
+    // The mutexes go to the rebuilt page table; a reload that releases the tables on failure
+    // closes them all and leaves the old entries, as a release of the exchange table does.
     PageTable previous = std::move(state.pageTable);
-    const auto stop = [&](int32_t result) {
-        previous.closeMutexes();
+    const auto fail = [&](int32_t result) {
+        if (onFailure == FailedReload::ReleasesTables) previous.closeMutexes();
         state.pageTable = std::move(previous);
         return result;
     };
+    if (onFailure == FailedReload::ReleasesTables) {
+        // The old tables go before the new ones are allocated: never both at once.
+        ReleaseExchangeTable(state);
+        state.defsText.reset();
+        state.loaded = 0;
+    }
+    NewTables fresh;
+    if (!allocateTables(state, fresh)) return fail(ZYN_E_FAILED);
+    const uint32_t length = ReadExchangeDefsText(state, fresh.text.data(), fresh.text.count(), state.configPath);
+    if (emptyTextIsError && length == 0) return fail(ZYN_E_NO_DEFINITIONS);
+
+    // From here on the reload cannot fail: the new tables take the place of the old.
     ReleaseExchangeTable(state);
-    state.loaded = 0;
-    if (!allocateTables(state)) return stop(ZYN_E_FAILED);
-    state.defsTextLength = ReadExchangeDefsText(state, state.defsText.data(), state.defsText.count(), state.configPath);
-    if (emptyTextIsError && state.defsTextLength == 0) return stop(ZYN_E_NO_DEFINITIONS);
+    state.exchangeTable = std::move(fresh.table);
+    state.defsText = std::move(fresh.text);
+    state.defsTextLength = length;
     state.loaded = ParseExchangeDefs(state);
-    if (state.loaded == 0) return stop(ZYN_E_FAILED);
     RebuildPageTable(state, std::move(previous));
     buildIdIndex(state);
     return ZYN_OK;

@@ -23,10 +23,17 @@ int32_t ParseExchangeDefs(core::LibraryState& state);
 // Frees the records and closes their exchange mutexes; exchangeCount keeps its value.
 void ReleaseExchangeTable(core::LibraryState& state);
 
-// Releases and rebuilds every table from zyn.ini under the limits the state holds, at load and
-// after every change: 3, -26 (memory), or -27 when the file gives no definitions text and
+// What a reload that fails leaves behind.
+enum class FailedReload {
+    ReleasesTables, // no table and `loaded` 0, as after a start or an edit whose rebuild failed
+    KeepsTables,    // the tables as they were: an attach on demand that fails changes nothing
+};
+
+// Rebuilds every table from zyn.ini under the limits the state holds, at load and after every
+// change: 3, -26 (memory), or -27 when the file gives no definitions text and
 // `emptyTextIsError` is set.
-int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError);
+int32_t ReloadConfiguration(core::LibraryState& state, bool emptyTextIsError,
+                            FailedReload onFailure = FailedReload::ReleasesTables);
 
 // The tables' sizes for a MAX_STATIC_EXCHANGES of `maxStaticExchanges`; a value below 0 sizes
 // them as 0, since no definition can then be accepted anyway.

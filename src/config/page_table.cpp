@@ -55,27 +55,39 @@ private:
 };
 
 void buildFixedLayout(core::LibraryState& state, MutexSource& mutexes) {
-    const int32_t maxStatic = state.params.maxStaticExchanges;
-    if (!state.pageTable.allocate(exchangeSlotsFor(maxStatic), PageLayout::Fixed,
-                                  fixedPageRoom(state.params.maxExchangeSize), state.sectionNamespace)) {
+    const int32_t maxExchangeSize = state.params.maxExchangeSize;
+    const uint64_t pages = exchangeSlotsFor(state.params.maxStaticExchanges);
+    PageTable& table = state.pageTable;
+    // The pages that records reach get entries: the page of each exchange number, which keeps
+    // its mutex, and the page of each exchange id, which data access addresses.
+    if (!table.allocate(pages, 2 * uint64_t{state.exchangeCount}, PageLayout::Fixed, fixedPageRoom(maxExchangeSize),
+                        state.sectionNamespace)) {
         return;
     }
-    for (uint64_t page = 1; page < state.pageTable.count(); ++page) {
-        state.pageTable[page].pageOffset = fixedPageOffset(static_cast<int64_t>(page), state.params.maxExchangeSize);
-        state.pageTable[page].statusOffset = fixedStatusOffset(static_cast<int64_t>(page));
+    // A record checked against an older, larger limit can lie beyond the table the new header
+    // gives: it gets no entry and no mutex, and so no data access.
+    const auto inTable = [&](int32_t page) { return page > 0 && static_cast<uint64_t>(page) < pages; };
+    for (uint32_t i = 0; i < state.exchangeCount; ++i) {
+        const ExchangeDef* record = state.exchangeTable.record(i);
+        if (record == nullptr) continue;
+        if (inTable(record->exchangeNumber)) table.add(record->exchangeNumber);
+        if (record->exchangeId != record->exchangeNumber && inTable(record->exchangeId)) table.add(record->exchangeId);
+    }
+    table.sortByNumber();
+    for (uint64_t i = 0; i < table.entryCount(); ++i) {
+        PageEntry& entry = table.entryAt(i);
+        entry.pageOffset = fixedPageOffset(entry.number, maxExchangeSize);
+        entry.statusOffset = fixedStatusOffset(entry.number);
     }
     for (uint32_t i = 0; i < state.exchangeCount; ++i) {
         const ExchangeDef* record = state.exchangeTable.record(i);
         if (record == nullptr || (record->flags & ZYN_FLAG_MUTEX) == 0) continue;
-        // A record checked against an older, larger limit can lie beyond the table the new
-        // header gives: it gets no entry and no mutex, and so no data access.
-        if (PageEntry* entry = state.pageTable.find(record->exchangeNumber);
-            entry != nullptr && record->exchangeNumber > 0) {
+        if (PageEntry* entry = table.find(record->exchangeNumber); entry != nullptr && record->exchangeNumber > 0) {
             mutexes.attach(*entry, record->exchangeNumber);
         }
         // Data access addresses the page of the exchange id; that page is guarded by its own
         // mutex even when no record carries its number.
-        if (PageEntry* entry = state.pageTable.find(record->exchangeId);
+        if (PageEntry* entry = table.find(record->exchangeId);
             entry != nullptr && record->exchangeId > 0 && record->exchangeId != record->exchangeNumber) {
             mutexes.attach(*entry, record->exchangeId);
         }
@@ -84,14 +96,14 @@ void buildFixedLayout(core::LibraryState& state, MutexSource& mutexes) {
 
 void buildPackedLayout(core::LibraryState& state, MutexSource& mutexes) {
     const uint32_t count = state.exchangeCount;
-    if (!state.pageTable.allocate(count, PageLayout::Packed, kPackedPageRoom, state.sectionNamespace)) return;
-    // The name index holds one entry per record; it grows when a raised limit let more records in.
+    if (!state.pageTable.allocate(count, count, PageLayout::Packed, kPackedPageRoom, state.sectionNamespace)) return;
+    // The name index holds one entry per record; it grows when more records come in.
     if (state.nameIndex.count() < count) state.nameIndex.allocate(count);
     int64_t offset = packedFirstPageOffset(state.params.maxStaticExchanges, state.params.maxDynamicExchanges);
     for (uint32_t i = 0; i < count; ++i) {
+        PageEntry& entry = *state.pageTable.add(i);
         const ExchangeDef* record = state.exchangeTable.record(i);
         if (record == nullptr) continue;
-        PageEntry& entry = state.pageTable[i];
         entry.pageOffset = offset;
         entry.statusOffset = i;
         offset += packedPageLength(record->size);

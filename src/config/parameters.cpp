@@ -46,16 +46,16 @@ bool validAddress(const char (&entry)[kMulticastTextSize]) {
     return group >= kMinMulticastGroup && group <= kMaxMulticastGroup;
 }
 
-// Stores each number as soon as it passes its check; the first that fails stops there.
-bool checkAndStoreNumbers(ServiceParams& stored, const ServiceConfigParams& params) {
+// The numbers go into `next` only when all four pass their checks.
+bool checkNumbers(ServiceParams& next, const ServiceConfigParams& params) {
     if (params.maxExchangeSize < 1 || params.maxExchangeSize > kMaxSettableExchangeSize) return false;
-    stored.maxExchangeSize = static_cast<int32_t>(params.maxExchangeSize);
     if (params.maxStaticExchanges < 1 || params.maxStaticExchanges > kMaxSettableStaticExchanges) return false;
-    stored.maxStaticExchanges = static_cast<int32_t>(params.maxStaticExchanges);
     if (params.maxDynamicExchanges == 0) return false;
-    stored.maxDynamicExchanges = params.maxDynamicExchanges;
     if (params.exchMap != 0 && params.exchMap != 1) return false;
-    stored.exchMap = params.exchMap;
+    next.maxExchangeSize = static_cast<int32_t>(params.maxExchangeSize);
+    next.maxStaticExchanges = static_cast<int32_t>(params.maxStaticExchanges);
+    next.maxDynamicExchanges = params.maxDynamicExchanges;
+    next.exchMap = params.exchMap;
     return true;
 }
 
@@ -134,7 +134,9 @@ int32_t setServiceConfigParams(core::LibraryState& state, const ServiceConfigPar
     for (int i = 0; i < addresses; ++i) {
         if (!validAddress(params.multicast[i])) return ZYN_E_PARAMETER;
     }
-    if (!checkAndStoreNumbers(state.params, params)) return ZYN_E_PARAMETER;
+    // The new values are prepared aside: a call that fails, at any step, changes nothing.
+    ServiceParams next = state.params;
+    if (!checkNumbers(next, params)) return ZYN_E_PARAMETER;
 
     char scratchPath[kConfigPathSize];
     // Without the Windows directory there is neither a file to rewrite nor a scratch file.
@@ -145,9 +147,10 @@ int32_t setServiceConfigParams(core::LibraryState& state, const ServiceConfigPar
     {
         ConfigRewrite rewrite(state.configPath, scratchPath);
         if (!rewrite.open()) return ZYN_E_FAILED;
-        writeRewrittenFile(rewrite, state.params, params, addresses);
+        writeRewrittenFile(rewrite, next, params, addresses);
         if (!rewrite.commit()) return ZYN_E_FAILED;
     }
+    state.params = next;
     // The scratch file keeps a copy of the new configuration until the next edit.
     copyFileBytes(state.configPath, scratchPath);
     return ZYN_OK;

@@ -17,11 +17,13 @@ namespace zyn::config {
 class ExchangeTable {
 public:
     ExchangeTable() = default;
-    ExchangeTable(ExchangeTable&&) noexcept = default;
+    ExchangeTable(ExchangeTable&& other) noexcept
+        : slots_(std::move(other.slots_)), stored_(std::exchange(other.stored_, 0)) {}
     ExchangeTable& operator=(ExchangeTable&& other) noexcept {
         if (this != &other) {
             release();
             slots_ = std::move(other.slots_);
+            stored_ = std::exchange(other.stored_, 0);
         }
         return *this;
     }
@@ -31,7 +33,6 @@ public:
         release();
         return slots_.allocate(slots);
     }
-    static bool fits(uint64_t slots) { return platform::HeapArray<ExchangeDef*>::fits(slots); }
     // Frees every record and the slots.
     void release();
     explicit operator bool() const { return static_cast<bool>(slots_); }
@@ -42,29 +43,40 @@ public:
 
 private:
     platform::HeapArray<ExchangeDef*> slots_;
+    uint64_t stored_ = 0; // the slots from here on were never stored into: a release passes them by
 };
 
 // Where one page lies, as offsets into the view of "ZYN_MAP_1", and the mutex that guards it.
 // Offsets rather than addresses: the table stays meaningful, and checkable, for whatever view
 // is mapped when a page is used.
 struct PageEntry {
+    int64_t number = 0; // of the page in its layout, and of its mutex "ZYN_MAP_1-<number>"
     int64_t pageOffset = 0;
     int64_t statusOffset = 0;
     platform::KernelHandle mutex; // empty when the page has none
 };
+// The tables' budget counts two entries a definition at this size, on both pointer sizes.
+constexpr uint64_t kPageEntryBudgetBytes = 32;
+static_assert(sizeof(PageEntry) <= kPageEntryBudgetBytes);
 
+// The pages of a layout and the entries of the pages that records use, in ascending order of
+// their numbers: the fixed layout spans MAX_STATIC_EXCHANGES pages, but a load costs what the
+// file defines.
 class PageTable {
 public:
     PageTable() = default;
     PageTable(const PageTable&) = delete;
     PageTable& operator=(const PageTable&) = delete;
     PageTable(PageTable&& other) noexcept
-        : entries_(std::move(other.entries_)), layout_(other.layout_), mutexNamespace_(other.mutexNamespace_),
+        : entries_(std::move(other.entries_)), used_(std::exchange(other.used_, 0)),
+          pages_(std::exchange(other.pages_, 0)), layout_(other.layout_), mutexNamespace_(other.mutexNamespace_),
           pageRoom_(other.pageRoom_) {}
     PageTable& operator=(PageTable&& other) noexcept {
         if (this != &other) {
             reset();
             entries_ = std::move(other.entries_);
+            used_ = std::exchange(other.used_, 0);
+            pages_ = std::exchange(other.pages_, 0);
             layout_ = other.layout_;
             mutexNamespace_ = other.mutexNamespace_;
             pageRoom_ = other.pageRoom_;
@@ -73,10 +85,16 @@ public:
     }
     ~PageTable() { reset(); }
 
-    // Empties the table and gives it `count` zeroed entries built for `layout`, whose pages hold
-    // at most `pageRoom` data bytes each, with mutexes from the namespace `mutexNamespace`
-    // stands for.
-    bool allocate(uint64_t count, PageLayout layout, int64_t pageRoom, platform::ObjectNamespace mutexNamespace);
+    // Empties the table and prepares it for `pages` pages built for `layout`, whose pages hold at
+    // most `pageRoom` data bytes each, with mutexes from the namespace `mutexNamespace` stands
+    // for, and with room for `entries` entries. False when that room cannot be had.
+    bool allocate(uint64_t pages, uint64_t entries, PageLayout layout, int64_t pageRoom,
+                  platform::ObjectNamespace mutexNamespace);
+    // The entry for page `number` at the end, or null when the room is full. Entries are added in
+    // ascending order of their numbers, or put in order once by sortByNumber.
+    PageEntry* add(int64_t number);
+    // Orders the entries by number and keeps one entry a page. Before any mutex is attached.
+    void sortByNumber();
     // Closes every mutex of the table exactly once; the entries stay.
     void closeMutexes();
     void reset();
@@ -86,15 +104,17 @@ public:
     // The data bytes a page of this table has room for, as the layout it was built with gives it.
     int64_t pageRoom() const { return pageRoom_; }
     platform::ObjectNamespace mutexNamespace() const { return mutexNamespace_; }
-    uint64_t count() const { return entries_.count(); }
-    PageEntry& operator[](uint64_t i) const { return entries_[i]; }
-    // The entry at `index`, or null when the table as built has none there.
-    PageEntry* find(int64_t index) const {
-        return index >= 0 && static_cast<uint64_t>(index) < entries_.count() ? &entries_[index] : nullptr;
-    }
+    // The pages the table spans (page indexes 0 to count - 1); only those in use have entries.
+    uint64_t count() const { return pages_; }
+    uint64_t entryCount() const { return used_; }
+    PageEntry& entryAt(uint64_t i) const { return entries_[i]; }
+    // The entry of page `index`, or null when the table as built has none there.
+    PageEntry* find(int64_t index) const;
 
 private:
     platform::HeapArray<PageEntry> entries_;
+    uint64_t used_ = 0;
+    uint64_t pages_ = 0;
     PageLayout layout_ = PageLayout::Fixed;
     platform::ObjectNamespace mutexNamespace_ = platform::ObjectNamespace::None;
     int64_t pageRoom_ = kPackedPageRoom;

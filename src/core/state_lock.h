@@ -5,6 +5,9 @@
 //
 // Lock order, everywhere: the state lock, then "__ZYN_INIFILE", then an exchange mutex. No
 // thread takes the state lock twice: a call that must replace state lets its shared hold go first.
+// An exchange mutex is only tried under the state lock, never waited for: a thread waits for one
+// holding no lock, so a mutex held elsewhere holds up no call that does not need it
+// (exchange/data_access.cpp).
 #pragma once
 
 #include "core/library_state.h"

@@ -1,6 +1,7 @@
 // exchange_batch.cpp - the batch calls over the per-entry steps of the single data calls.
 #include "exchange/exchange_batch.h"
 
+#include "exchange/admission.h"
 #include "exchange/data_access.h"
 
 namespace zyn::exchange {
@@ -18,7 +19,7 @@ int32_t transferEach(core::LibraryState& state, ExchangeTransfer* transfers, uin
         if (status != ZYN_OK)
             entry.result = status;
         else
-            entry.result = entry.access == nullptr ? ZYN_E_NOT_FOUND : step(state, *entry.access, entry.buffer);
+            entry.result = entry.access == nullptr ? ZYN_E_NOT_FOUND : step(state, held, *entry.access, entry.buffer);
         if (firstFailure == ZYN_OK) firstFailure = entry.result;
     }
     return status == ZYN_OK ? firstFailure : status;

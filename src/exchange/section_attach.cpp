@@ -23,6 +23,8 @@ OpenedSection openSectionWithRetries() {
     return {};
 }
 
+bool isAttached(const core::LibraryState& state) { return state.view.address() != nullptr; }
+
 bool holdsSection(const core::LibraryState& state) { return static_cast<bool>(state.mappingHandle); }
 
 bool attachSection(core::LibraryState& state, OpenedSection opened) {
@@ -30,11 +32,10 @@ bool attachSection(core::LibraryState& state, OpenedSection opened) {
         state.mappingHandle = std::move(opened.handle);
         state.sectionNamespace = opened.where;
     }
-    // The old view is released exactly once before the new one takes its place; the page table
-    // holds offsets, so it never points into a view that is gone.
-    state.view.reset();
     if (!state.mappingHandle) return false;
-    state.view = platform::ScopedView(platform::mapWholeSection(state.mappingHandle.get()));
+    // A mapped view stays where it is, so the page addresses handed out from it stay valid; the
+    // page table holds offsets, which fit any view of the section.
+    if (!isAttached(state)) state.view = platform::ScopedView(platform::mapWholeSection(state.mappingHandle.get()));
     return true;
 }
 

@@ -28,13 +28,18 @@ OpenedSection openSection();
 // runs outside the state lock.
 OpenedSection openSectionWithRetries();
 
-// Whether a mapping handle is held: then no section needs to be opened. Read under the state
-// lock, shared or exclusive.
+// Whether this process is attached: a view of the section is mapped. Read under the state lock,
+// shared or exclusive, as holdsSection is.
+bool isAttached(const core::LibraryState& state);
+
+// Whether a mapping handle is held: then no section needs to be opened, only a view mapped
+// through it when there is none.
 bool holdsSection(const core::LibraryState& state);
 
 // Takes `opened` as the mapping handle unless one is held already (which stays in use), and maps
-// the whole section in place of the view held so far. Without any handle the old view goes too.
-// True when a mapping handle is held afterwards. Under the exclusive state lock.
+// the whole section through the handle unless a view is mapped already. True when a mapping
+// handle is held afterwards (the mapping itself may have failed). Under the exclusive state lock.
+// A view is never mapped without a handle held: this and detachSection keep it so.
 bool attachSection(core::LibraryState& state, OpenedSection opened);
 
 // Lets go of the view and the section: the service that owned them is gone. Under the exclusive

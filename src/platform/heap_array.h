@@ -49,12 +49,16 @@ public:
         items_ = static_cast<T*>(allocateZeroed(count == 0 ? 1 : count * sizeof(T)));
         if (items_ == nullptr) return false;
         count_ = count;
-        std::uninitialized_value_construct_n(items_, count_);
+        // The heap hands the block out zeroed, which is already the value of every item whose
+        // type has no constructor of its own: such a block is not written again, and pages of it
+        // that are never used are never touched.
+        if constexpr (!std::is_trivially_default_constructible_v<T>)
+            std::uninitialized_value_construct_n(items_, count_);
         return true;
     }
     void reset() {
         if (items_ == nullptr) return;
-        std::destroy_n(items_, count_);
+        if constexpr (!std::is_trivially_destructible_v<T>) std::destroy_n(items_, count_);
         releaseMemory(items_);
         items_ = nullptr;
         count_ = 0;

@@ -119,6 +119,8 @@ Handle createMutex(const char* name);
 Handle openMutex(const char* name);
 uint32_t waitForObject(Handle handle, uint32_t milliseconds);
 bool releaseMutex(Handle handle);
+// A second handle of this process on the same object, closed on its own; null on failure.
+Handle duplicateHandle(Handle handle);
 void closeHandle(Handle handle);
 
 // ---- shared memory -------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // platform's sleep; every handle opened here is closed before the operation returns.
 #include "service/service_control.h"
 
+#include <optional>
 #include <utility>
 
 #include "config/config_paths.h"
@@ -74,21 +75,25 @@ int32_t StartServiceAndAttach(core::LibraryState& state, platform::Handle servic
     if (!waitForService(manager, WaitFor::LeavingStopped)) return ZYN_E_FAILED;
     waitForService(manager, WaitFor::LeavingStopped);
 
-    // The attempts and their pauses run unlocked; only taking the section and the reload
-    // replace state. A mapping handle already held stays in use and nothing is opened.
-    bool held = false;
-    {
-        core::SharedStateLock reading(state);
-        held = exchange::holdsSection(state);
+    // What to attach is decided in the exclusive step, on what holds then: a view that is mapped
+    // stays (another thread's attach may have mapped it meanwhile, and handed out addresses in
+    // it), a handle held is mapped through, and only without either is the section opened. The
+    // attempts and their pauses run unlocked, and the step is then made again: at most twice.
+    exchange::OpenedSection opened;
+    bool attempted = false;
+    std::optional<int32_t> result;
+    while (!result) {
+        if (attempted) opened = exchange::openSectionWithRetries();
+        result = core::replaceState(state, [&]() -> std::optional<int32_t> {
+            if (!exchange::holdsSection(state) && !attempted) return std::nullopt;
+            // A path refused at load stays refused: there is no path to declare valid.
+            state.configPathValid = state.configPath[0] != '\0' ? 1 : 0;
+            if (!exchange::attachSection(state, std::move(opened))) return ZYN_E_FAILED;
+            return config::ReloadConfiguration(state, true);
+        });
+        attempted = true;
     }
-    exchange::OpenedSection opened = held ? exchange::OpenedSection{} : exchange::openSectionWithRetries();
-    const int32_t result = core::replaceState(state, [&]() -> int32_t {
-        // A path refused at load stays refused: there is no path to declare valid.
-        state.configPathValid = state.configPath[0] != '\0' ? 1 : 0;
-        if (!exchange::attachSection(state, std::move(opened))) return ZYN_E_FAILED;
-        return config::ReloadConfiguration(state, true);
-    });
-    if (result != ZYN_OK) return result;
+    if (*result != ZYN_OK) return *result;
     platform::sleepMilliseconds(kSettleMilliseconds);
     return ZYN_OK;
 }

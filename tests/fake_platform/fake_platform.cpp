@@ -206,7 +206,9 @@ uint32_t waitForObject(Handle handle, uint32_t milliseconds) {
             ++object.ownedByUs;
             return kWaitAbandoned;
         }
-        if (!object.otherReleasesAt) {
+        const bool releasedInTime = object.otherReleasesAt && (milliseconds == kInfinite ||
+                                                               *object.otherReleasesAt <= world().now + milliseconds);
+        if (!releasedInTime) {
             if (milliseconds != kInfinite) {
                 world().advance(milliseconds);
                 return kWaitTimeout;
@@ -230,6 +232,14 @@ bool releaseMutex(Handle handle) {
     if (object.ownedByUs == 0) return false;
     --object.ownedByUs;
     return true;
+}
+
+Handle duplicateHandle(Handle handle) {
+    if (world().shouldFail(Op::OpenMutex)) return nullptr; // an opening of the mutex, in effect
+    Record* record = world().lookup(handle);
+    if (record == nullptr || record->kind != Record::Mutex) return nullptr;
+    ++world().mutexes[record->name].handles;
+    return world().newHandle({Record::Mutex, record->name});
 }
 
 void closeHandle(Handle handle) {

@@ -155,6 +155,10 @@ public:
     // ---- the state lock: how often it was taken exclusively, and whether it is held so now
     int exclusiveLocks = 0;
     bool heldExclusively = false;
+    // Runs once, before the next exclusive hold: another thread's call that gets there first.
+    std::function<void()> beforeNextExclusiveLock;
+    // Locks made while it is set take turns, as the fallback of systems before Vista does.
+    bool fallbackThreadSync = false;
 
     // ---- files: the Windows directory's, by name, their bytes as they are on disk (LF line ends)
     std::map<std::string, std::string> files;

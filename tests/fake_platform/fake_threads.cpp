@@ -1,10 +1,11 @@
 // fake_threads.cpp - the state lock and the one-time start of the fake platform: the standard
 // library's own, so that native tests can run threads against them, and the exclusive holds
 // recorded in the world, so that tests see which operations replace state and what they do
-// meanwhile.
+// meanwhile. A world may ask for the turn-taking lock of the fallback for systems before Vista.
 #include <mutex>
 #include <new>
 #include <shared_mutex>
+#include <utility>
 
 #include "fake_platform.h"
 
@@ -17,19 +18,32 @@ template <typename Parts> Parts& partsOf(unsigned char* storage) {
     return *std::launder(reinterpret_cast<Parts*>(storage));
 }
 
-using LockParts = std::shared_mutex;
+struct LockParts {
+    std::shared_mutex lock;
+    bool takesTurns = fake::worldIfAny() != nullptr && fake::worldIfAny()->fallbackThreadSync;
+};
 using StartParts = std::once_flag;
 
 } // namespace
 
 ReaderWriterLock::ReaderWriterLock() { new (storage_) LockParts(); }
 ReaderWriterLock::~ReaderWriterLock() { partsOf<LockParts>(storage_).~LockParts(); }
-void ReaderWriterLock::lockShared() { partsOf<LockParts>(storage_).lock_shared(); }
-void ReaderWriterLock::unlockShared() { partsOf<LockParts>(storage_).unlock_shared(); }
+
+void ReaderWriterLock::lockShared() {
+    LockParts& parts = partsOf<LockParts>(storage_);
+    parts.takesTurns ? parts.lock.lock() : parts.lock.lock_shared();
+}
+
+void ReaderWriterLock::unlockShared() {
+    LockParts& parts = partsOf<LockParts>(storage_);
+    parts.takesTurns ? parts.lock.unlock() : parts.lock.unlock_shared();
+}
 
 void ReaderWriterLock::lockExclusive() {
-    partsOf<LockParts>(storage_).lock();
-    if (fake::FakeWorld* world = fake::worldIfAny()) {
+    fake::FakeWorld* world = fake::worldIfAny();
+    if (world != nullptr && world->beforeNextExclusiveLock) std::exchange(world->beforeNextExclusiveLock, nullptr)();
+    partsOf<LockParts>(storage_).lock.lock();
+    if (world != nullptr) {
         ++world->exclusiveLocks;
         world->heldExclusively = true;
     }
@@ -37,7 +51,7 @@ void ReaderWriterLock::lockExclusive() {
 
 void ReaderWriterLock::unlockExclusive() {
     if (fake::FakeWorld* world = fake::worldIfAny()) world->heldExclusively = false;
-    partsOf<LockParts>(storage_).unlock();
+    partsOf<LockParts>(storage_).lock.unlock();
 }
 
 OneTimeStart::OneTimeStart() { new (storage_) StartParts(); }

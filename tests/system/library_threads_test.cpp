@@ -1,6 +1,7 @@
 // library_threads_test.cpp - the library as multi-threaded applications use it: the loading
 // that happens at the first call rather than in LoadLibrary, a service that starts after the
-// library has looked for it, and reader threads next to a thread that edits zyn.ini.
+// library has looked for it, and threads next to an edit or to a mutex held elsewhere, on both
+// kinds of state lock (the slim one, and the critical section of systems before Vista).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,6 +18,7 @@
 #include "support/clean_machine.h"
 #include "support/data_access_helpers.h"
 #include "support/loaded_library.h"
+#include "support/shared_objects.h"
 #include "test_configurations.h"
 #include "trvzyn32.h"
 
@@ -99,14 +101,16 @@ private:
 
 bool sameDefinition(const ExchangeDef& a, const ExchangeDef& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+class LibraryThreadsOnBothLocks : public CleanMachineTest, public ::testing::WithParamInterface<const char*> {};
+
 // Two threads read an exchange that no edit touches while a third adds, changes and deletes an
 // exchange of its own over and over: every answer is one that some order of the calls gives.
-TEST_F(LibraryThreadsTest, ReadersNeverMissAnUntouchedExchangeWhileAnotherThreadEdits) {
+TEST_P(LibraryThreadsOnBothLocks, ReadersNeverMissAnUntouchedExchangeWhileAnotherThreadEdits) {
     ZynIni ini(kFixedLayoutIni);
     ReferenceService service;
     service.start();
     ASSERT_TRUE(waitForServicePage(kFixedLayoutPages[0]));
-    LoadedLibrary library;
+    LoadedLibrary library(GetParam());
     const DataAccessApi data(library);
     const auto count = ZYN_EXPORT(library, ZYN_GetNumberOfExchangesFromConfigFile);
     const auto getAll = ZYN_EXPORT(library, ZYN_GetAllExchangesFromConfigFile);
@@ -176,5 +180,47 @@ TEST_F(LibraryThreadsTest, ReadersNeverMissAnUntouchedExchangeWhileAnotherThread
     EXPECT_GT(editRounds.load(), 0);
     EXPECT_EQ(count(), tableSize) << "the editor's exchange is gone again";
 }
+
+// A hung holder of one exchange's mutex (this program's main thread) holds up the read that
+// waits for it, and nothing else: an edit queued behind that read, a count and a read of another
+// exchange all return while the mutex is still held.
+TEST_P(LibraryThreadsOnBothLocks, AHeldExchangeMutexHoldsUpOnlyTheCallsThatNeedIt) {
+    ZynIni ini(kFixedLayoutIni);
+    ReferenceService service;
+    service.start();
+    const ExpectedPage& page = kFixedLayoutPages[0];
+    ASSERT_TRUE(waitForServicePage(page));
+    LoadedLibrary library(GetParam());
+    const DataAccessApi data(library);
+    const auto count = ZYN_EXPORT(library, ZYN_GetNumberOfExchangesFromConfigFile);
+    const auto add = ZYN_EXPORT(library, ZYN_AddStaticExchange);
+    zyn::win32::KernelHandle mutex = openExchangeMutex(page.mutexNumber);
+    ASSERT_EQ(WaitForSingleObject(mutex.get(), INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+
+    ReadResult waiting;
+    std::thread waiter([&] { waiting = readExchange(data, "exchange_1@NODE1", 0, page.size); });
+    Sleep(300); // the waiter is in its wait by now
+    std::atomic<int> succeeded{0};
+    std::thread edit([&] { succeeded += add(exchangeDef(7, 10, 1, "EDITOR", "GROUP", 1, 0, 7)) == ZYN_OK; });
+    Sleep(50); // the edit first: with the wait under the state lock, the others would queue behind it
+    std::thread counter([&] { succeeded += count() >= 3; });
+    std::thread reader([&] { succeeded += readExchange(data, "exchange_2@NODE2", 0, 8).result == ZYN_OK; });
+    int waited = 0;
+    for (; succeeded.load() < 3 && waited < 4000; waited += 10)
+        Sleep(10);
+    const int whileHeld = succeeded.load();
+    ReleaseMutex(mutex.get());
+    for (std::thread* thread : {&waiter, &edit, &counter, &reader})
+        thread->join();
+    EXPECT_EQ(whileHeld, 3) << "of the calls that need no mutex returned in " << waited << " ms, the mutex held";
+    EXPECT_EQ(waiting.result, ZYN_OK);
+    EXPECT_EQ(waiting.data, patternData(page.exchangeNumber, 0, page.size));
+}
+
+INSTANTIATE_TEST_SUITE_P(SlimAndFallback, LibraryThreadsOnBothLocks,
+                         ::testing::Values(kLibraryName, kFallbackSyncLibraryName),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param) == kLibraryName ? "Slim" : "Fallback";
+                         });
 
 } // namespace

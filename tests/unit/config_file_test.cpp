@@ -296,8 +296,8 @@ TEST_F(ConfigFile, DefinitionsTextHoldsCountedLinesEvenWhenTheyAreRejected) {
 TEST_F(ConfigFile, RecordWhoseAllocationFailsIsDropped) {
     installService(kServiceStopped);
     world().writeIni("[EXCHANGE_DEFS]\n1 10 1 a b\n2 10 1 a b\n3 10 1 a b\n");
-    // The load allocates the exchange table, the name index and the text, then one block per record.
-    world().failCall(fake::Op::Allocate, 5);
+    // The load allocates the exchange table and the text, then one block per record.
+    world().failCall(fake::Op::Allocate, 4);
     attach();
     EXPECT_EQ(state().loaded, 1);
     EXPECT_EQ(exchangeNumbers(), (std::vector<int32_t>{1, 3}));

@@ -330,9 +330,16 @@ TEST_F(DataAccess, ReadAndWriteWaitForTheExchangeMutex) {
     mutex->heldByOther = true;
     mutex->otherReleasesAt = world().now + 5000;
     const uint64_t before = world().now;
+    world().at(before + 1000, [&] { // the caller's record changes during the wait: it was read before
+        access.offset = 4000;
+        count_ = 100;
+    });
     EXPECT_EQ(ZYN_GetExchange(&access, &byte), ZYN_OK);
     EXPECT_GE(world().now, before + 5000) << "the read waited for the holder";
+    EXPECT_EQ(byte, static_cast<uint8_t>(232)) << "read at the offset checked, nothing beyond";
     EXPECT_EQ(mutex->ownedByUs, 0) << "and released the mutex";
+    access.offset = 0;
+    count_ = 1;
 
     mutex->heldByOther = mutex->abandonedByOther = true;
     EXPECT_EQ(ZYN_GetExchange(&access, &byte), ZYN_OK) << "an abandoned mutex counts as acquired";

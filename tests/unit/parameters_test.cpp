@@ -65,12 +65,13 @@ TEST_F(Parameters, AddressChecks) {
     EXPECT_EQ(ZYN_SetServiceConfigParams(unterminated), ZYN_E_PARAMETER);
 }
 
-TEST_F(Parameters, NumbersAreStoredAsTheyPassUntilOneFails) {
+// A call that fails changes nothing; MAX_STATIC_EXCHANGES goes up to what a load can have.
+TEST_F(Parameters, AFailedCheckChangesNothing) {
     load("MULTICAST = 224.0.7.9\nMAX_DYNAMIC_EXCHANGES = 77\nEXCH_MAP = 1\n[EXCHANGE_DEFS]\n");
-    EXPECT_EQ(ZYN_SetServiceConfigParams(parameters({"224.0.7.3"}, 1400, 0x3FFFFFFF, 0, 0)), ZYN_E_PARAMETER);
+    EXPECT_EQ(ZYN_SetServiceConfigParams(parameters({"224.0.7.3"}, 1400, 512, 0, 0)), ZYN_E_PARAMETER);
     ServiceConfigParams p = current();
-    EXPECT_EQ(p.maxExchangeSize, 1400u);
-    EXPECT_EQ(p.maxStaticExchanges, 0x3FFFFFFFu);
+    EXPECT_EQ(p.maxExchangeSize, 1024u);
+    EXPECT_EQ(p.maxStaticExchanges, 512u);
     EXPECT_EQ(p.maxDynamicExchanges, 77u);
     EXPECT_EQ(p.exchMap, 1);
     EXPECT_STREQ(p.multicast[0], "224.0.7.9") << "the list changes only with the file";
@@ -83,6 +84,8 @@ TEST_F(Parameters, NumbersAreStoredAsTheyPassUntilOneFails) {
         {parameters({}, 1401, 10, 5, 0), -11},
         {parameters({}, 0, 10, 5, 0), -11},
         {parameters({}, 10, 0x40000000, 5, 0), -11},
+        {parameters({}, 10, 3158064, 5, 0), -11},
+        {parameters({}, 10, 3158063, 5, 0), 3},
         {parameters({}, 10, 0, 5, 0), -11},
         {parameters({}, 10, 10, 5, 2), -11},
         {parameters({}, 10, 10, 5, -1), -11},
@@ -184,6 +187,7 @@ TEST_F(Parameters, FailuresLeaveTheFileAndReportMinus26) {
         world().failCall(op, 1);
         EXPECT_EQ(ZYN_SetServiceConfigParams(parameters({}, 10, 10, 10, 0)), ZYN_E_FAILED);
         EXPECT_EQ(world().readIni(), before);
+        EXPECT_EQ(current().exchMap, 1) << "the values held are the file's still";
         detach();
     }
     core::resetLibraryState();
@@ -191,6 +195,7 @@ TEST_F(Parameters, FailuresLeaveTheFileAndReportMinus26) {
     world().failCall(fake::Op::ExpandWindir, 1);
     EXPECT_EQ(ZYN_SetServiceConfigParams(parameters({}, 10, 10, 10, 0)), ZYN_E_NOT_FOUND);
     EXPECT_EQ(world().readIni(), before);
+    EXPECT_EQ(current().maxExchangeSize, 1024u);
 }
 
 TEST_F(Parameters, NullRecordIsNotWritten) {

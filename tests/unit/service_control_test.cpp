@@ -106,18 +106,33 @@ TEST_F(ServiceControl, StartAttachesReloadsAndSettles) {
     EXPECT_EQ(readByte(), ZYN_OK);
 }
 
-TEST_F(ServiceControl, StartOfARunningServiceRemapsAndReloads) {
+TEST_F(ServiceControl, StartOfARunningServiceKeepsItsViewAndReloads) {
     fake::FakeService& service = stoppedServiceWithSection();
     service.state = kServiceRunning;
     world().createSection(config::kSectionName, kSection);
     attach();
     ASSERT_NE(state().view.address(), nullptr);
     const int opens = world().calls(fake::Op::OpenSection);
+    const int maps = world().calls(fake::Op::MapView);
     world().writeIni(std::string(kIni) + "2 10 1 n g\n");
     EXPECT_EQ(ZYN_StartService(), ZYN_OK);
     EXPECT_EQ(world().calls(fake::Op::OpenSection), opens) << "the kept mapping handle is used";
-    EXPECT_EQ(world().mappedViews, 1) << "the old view was released";
+    EXPECT_EQ(world().calls(fake::Op::MapView), maps) << "the mapped view stays";
     EXPECT_EQ(state().exchangeCount, 2u);
+}
+
+// A stop that lets go of the section after a start has begun: the start's step opens it again.
+TEST_F(ServiceControl, StartRacingAStopThatLetsGoOfTheSectionOpensItAgain) {
+    fake::FakeService& service = stoppedServiceWithSection();
+    service.state = kServiceRunning;
+    world().createSection(config::kSectionName, kSection);
+    attach();
+    world().beforeNextExclusiveLock = [&] {
+        service.controlError = platform::kErrorServiceNotActive; // the stop finds it not running
+        EXPECT_EQ(ZYN_StopService(), ZYN_OK);
+    };
+    EXPECT_EQ(ZYN_StartService(), ZYN_OK);
+    EXPECT_EQ(readByte(), ZYN_OK);
 }
 
 struct StartRefusal {

@@ -1,7 +1,8 @@
 // How calls share the library's state: the load runs once whichever threads call first, only
 // the calls that replace state take the state lock alone, and a data call attaches to a service
-// that started after the load. (The fake platform reports every pause and status query made
-// under the exclusive lock as misuse, which every test of the library checks at its end.)
+// that started after the load. Each runs on the slim lock and on the fallback, with which sharing
+// calls take turns. (The fake platform reports every pause and status query made under the
+// exclusive lock as misuse, which every test of the library checks at its end.)
 #include "library_fixture.h"
 
 #include <atomic>
@@ -24,8 +25,12 @@ using test_support::exchangeDef;
 constexpr char kIni[] = "MAX_EXCHANGE_SIZE = 100\nMAX_STATIC_EXCHANGES = 4\n[EXCHANGE_DEFS]\n1 10 1 n g\n";
 constexpr size_t kSection = 5 * 100 + 32;
 
-class StateLock : public LibraryTest {
+class StateLock : public LibraryTest, public ::testing::WithParamInterface<bool> {
 protected:
+    StateLock() {
+        world().fallbackThreadSync = GetParam();
+        core::resetLibraryState();
+    }
     int32_t readByte(uint8_t& byte) {
         ExchangeAccess access = request();
         return ZYN_GetExchange(&access, &byte);
@@ -40,7 +45,7 @@ protected:
     uint32_t count_ = 1;
 };
 
-TEST_F(StateLock, LoadRunsOnceHoweverManyThreadsCallFirst) {
+TEST_P(StateLock, LoadRunsOnceHoweverManyThreadsCallFirst) {
     installService(kServiceStopped);
     world().writeIni(kIni);
     std::atomic<bool> go{false};
@@ -62,14 +67,14 @@ TEST_F(StateLock, LoadRunsOnceHoweverManyThreadsCallFirst) {
     EXPECT_EQ(state().exchangeCount, 1u);
 }
 
-TEST_F(StateLock, RegistrySettingsAndStubsDoNotLoad) {
+TEST_P(StateLock, RegistrySettingsAndStubsDoNotLoad) {
     EXPECT_EQ(ZYN_GetMaxExchangeSize(), 1024);
     EXPECT_EQ(ZYN_ThirdPartyAppsAllowed(), 1);
     EXPECT_EQ(ZYN_GetServiceVersion(0), 0);
     EXPECT_EQ(world().calls(fake::Op::ExpandWindir), 0);
 }
 
-TEST_F(StateLock, OnlyTheCallsThatReplaceStateHoldTheLockAlone) {
+TEST_P(StateLock, OnlyTheCallsThatReplaceStateHoldTheLockAlone) {
     fake::FakeService& service = installService(kServiceRunning);
     world().writeIni(kIni);
     world().createSection(config::kSectionName, kSection);
@@ -120,7 +125,7 @@ TEST_F(StateLock, OnlyTheCallsThatReplaceStateHoldTheLockAlone) {
     EXPECT_EQ(service.state, kServiceStopped);
 }
 
-TEST_F(StateLock, DataCallAttachesToAServiceStartedAfterTheLoadWithoutPausing) {
+TEST_P(StateLock, DataCallAttachesToAServiceStartedAfterTheLoadWithoutPausing) {
     fake::FakeService& service = installService(kServiceStopped);
     world().writeIni(kIni);
     attach();
@@ -148,6 +153,35 @@ TEST_F(StateLock, DataCallAttachesToAServiceStartedAfterTheLoadWithoutPausing) {
     EXPECT_EQ(world().exclusiveLocks, exclusive);
     EXPECT_EQ(ZYN_GetExchangePtr(&access), page) << "the view stays where it was mapped";
 }
+
+// A failed attach leaves no view and the old tables; the next data call tries again.
+TEST_P(StateLock, AFailedAttachIsTriedAgainAndChangesNothingMeanwhile) {
+    // The view fails at the load, which keeps the handle; zyn.ini, at an attach on demand.
+    for (const fake::Op fails : {fake::Op::MapView, fake::Op::FileOpen}) {
+        const bool atLoad = fails == fake::Op::MapView;
+        detach();
+        core::resetLibraryState();
+        world().writeIni(kIni);
+        world().createSection(config::kSectionName, kSection);
+        fake::FakeService& service = installService(atLoad ? kServiceRunning : kServiceStopped);
+        if (atLoad) world().failCall(fails, 1);
+        attach();
+        uint8_t byte = 0;
+        if (!atLoad) {
+            service.state = kServiceRunning;
+            world().failCall(fails, 1);
+            EXPECT_EQ(readByte(byte), ZYN_E_NOT_FOUND);
+            EXPECT_EQ(state().exchangeTable.record(0)->exchangeNumber, 1) << "the table is still there";
+        }
+        EXPECT_EQ(state().view.address(), nullptr);
+        const int opens = world().calls(fake::Op::OpenSection);
+        EXPECT_EQ(readByte(byte), ZYN_OK) << "tried again";
+        EXPECT_EQ(world().calls(fake::Op::OpenSection) - opens, atLoad ? 0 : 1) << "through the handle held";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SlimAndFallback, StateLock, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Fallback" : "Slim"; });
 
 } // namespace
 } // namespace zyn::testing

@@ -15,6 +15,12 @@ uint32_t waitForObject(Handle handle, uint32_t milliseconds) { return WaitForSin
 
 bool releaseMutex(Handle handle) { return ReleaseMutex(handle) != FALSE; }
 
+Handle duplicateHandle(Handle handle) {
+    const HANDLE process = GetCurrentProcess();
+    HANDLE copy = nullptr;
+    return DuplicateHandle(process, handle, process, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) ? copy : nullptr;
+}
+
 void closeHandle(Handle handle) { win32::closeKeepingLastError<CloseHandle>(handle); }
 
 } // namespace zyn::platform

@@ -14,6 +14,9 @@
 namespace zyn::test {
 
 constexpr char kLibraryName[] = ZYN_LIBRARY_FILE;
+// The same DLL built with the critical-section lock and one-time start of systems before
+// Windows Vista, which Wine's own calls would never let the tests reach.
+constexpr char kFallbackSyncLibraryName[] = ZYN_FALLBACK_SYNC_LIBRARY_FILE;
 
 class LoadedLibrary {
 public:
