@@ -322,8 +322,8 @@ TEST_F(ZynctlTest, EditingTheConfigurationFromTheCommandLine) {
         // An address that would not read back as itself.
         {"params --set MULTICAST=224.0.7.01", "ZYN_SetServiceConfigParams",
          "MULTICAST 224.0.7.01 is not one of 224.0.7.1 to 224.0.7.32 (plain decimal)"},
-        {"params --set MAX_DYNAMIC_EXCHANGES=0 --set MAX_STATIC_EXCHANGES=0", "ZYN_SetServiceConfigParams",
-         "MAX_STATIC_EXCHANGES 0 is not within 1 to 1073741823"},
+        {"params --set MAX_DYNAMIC_EXCHANGES=0 --set MAX_STATIC_EXCHANGES=8388608", "ZYN_SetServiceConfigParams",
+         "MAX_STATIC_EXCHANGES 8388608 is not within 1 to 3158063"},
         {"params --set MAX_DYNAMIC_EXCHANGES=0", "ZYN_SetServiceConfigParams", "MAX_DYNAMIC_EXCHANGES must not be 0"},
         {"params --set EXCH_MAP=2", "ZYN_SetServiceConfigParams", "EXCH_MAP 2 is neither 0 nor 1"},
         {"add 17 8 1 NODE5 GROUP", "ZYN_AddStaticExchange",

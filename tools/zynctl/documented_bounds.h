@@ -17,7 +17,7 @@ constexpr int32_t kMinPValue = 5500;
 constexpr int32_t kMaxPValue = 5532;
 // The largest values ZYN_SetServiceConfigParams accepts.
 constexpr uint32_t kMaxSettableExchangeSize = 1400;
-constexpr uint32_t kMaxSettableStaticExchanges = 0x3FFFFFFF;
+constexpr uint32_t kMaxSettableStaticExchanges = 3158063; // the most whose tables fit the library's 1 GiB
 
 // Why `text` cannot be a producer or destination, or nothing when it can: it is written into a
 // zyn.ini definition line, so it must fit its record with the terminator and be one non-empty
