@@ -425,7 +425,7 @@ TEST_F(EditedFileTest, ReplacementThatFailsLeavesZynIniUnchanged) {
         HeldOpenZynIni held;
         EXPECT_EQ(library.add(exchangeDef(7, 8, 1, "NODE7", "GROUP", 1, 0, 7)), ZYN_E_FAILED);
         EXPECT_EQ(zynIniBytes(), onDisk(kEditedIni));
-        EXPECT_EQ(scratchBytes(), "") << "a rewrite that did not take place leaves the scratch file empty";
+        EXPECT_EQ(scratchBytes(), kNoFile) << "a rewrite that did not take place leaves no scratch file";
     }
     const std::vector<std::string> leftBehind = filesLeftBehind(filesBefore);
     EXPECT_EQ(leftBehind.size(), 0u) << "files the failed rewrite left in the Windows directory, e.g. "
