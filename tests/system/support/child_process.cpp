@@ -24,7 +24,10 @@ ChildProcess::ChildProcess(const char* program, const std::string& arguments) {
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     std::string commandLine = "\"" + executableDirectory() + "\\" + program + "\" " + arguments;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    if (!startProcessAllowingWineHiccup([&] {
+            return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                  &info) != FALSE;
+        })) {
         throwLastError("CreateProcessA " + commandLine);
     }
     win32::KernelHandle unusedThread(info.hThread);

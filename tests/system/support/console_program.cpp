@@ -63,7 +63,10 @@ ConsoleRun runConsoleProgram(const char* program, const std::string& arguments, 
     startup.hStdError = err.get();
     std::string commandLine = "\"" + executableDirectory() + "\\" + program + "\" " + arguments;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+    if (!startProcessAllowingWineHiccup([&] {
+            return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                  &info) != FALSE;
+        }))
         throwLastError("CreateProcessA " + commandLine);
     win32::KernelHandle process(info.hProcess);
     win32::KernelHandle unusedThread(info.hThread);

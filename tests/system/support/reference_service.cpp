@@ -127,7 +127,8 @@ ReferenceService::~ReferenceService() {
 }
 
 void ReferenceService::start() {
-    if (!StartServiceA(service_.get(), 0, nullptr)) throwLastError("StartServiceA");
+    if (!startProcessAllowingWineHiccup([&] { return StartServiceA(service_.get(), 0, nullptr) != FALSE; }))
+        throwLastError("StartServiceA");
     waitForState(service_.get(), SERVICE_RUNNING);
 }
 

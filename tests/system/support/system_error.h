@@ -21,4 +21,18 @@ private:
 
 [[noreturn]] inline void throwLastError(const std::string& what) { throw SystemError(what, GetLastError()); }
 
+// Starts a process (or a service's) by `start`, which returns false with the error set on
+// failure. Wine, on a busy machine, now and then reports ERROR_INTERNAL_ERROR for a new process
+// that died while it was being set up, and the next start of the same program works; only that
+// error is tried again, twice.
+template <typename Start> bool startProcessAllowingWineHiccup(Start start) {
+    constexpr int kAttempts = 3;
+    constexpr DWORD kPauseMs = 200;
+    for (int attempt = 1;; ++attempt) {
+        if (start()) return true;
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == kAttempts) return false;
+        Sleep(kPauseMs);
+    }
+}
+
 } // namespace zyn::test
